@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "log/Error.h"
+
 namespace pelko::dicom {
 
 struct Tag {
@@ -72,14 +74,9 @@ enum ErrorNumber : std::int32_t {
 
 // A failure of a toolkit operation. The description names the operation, the
 // peer AE title and what went wrong.
-class DicomError : public std::runtime_error {
+class DicomError : public Error {
 public:
-    DicomError(std::int32_t number, const std::string& description)
-        : std::runtime_error(description), number_(number) {}
-    std::int32_t number() const { return number_; }
-
-private:
-    std::int32_t number_;
+    using Error::Error;
 };
 
 struct Attribute {

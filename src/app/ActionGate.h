@@ -1,0 +1,47 @@
+// Keeps actions from running inside one another.
+//
+// Long loops (filling the grid, sending, rebuilding the node buttons,
+// saving the marks, "Mark all") let pending events run, so a click on
+// "Search" or "Send", a menu command or a close request can arrive in the
+// middle of them. Such an action asks the gate first: while another action
+// holds it, the new one is refused. A close request is deferred instead and
+// carried out when the running action ends.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+namespace pelko {
+
+class ActionGate {
+public:
+    class Pass {
+    public:
+        explicit Pass(ActionGate& gate) : gate_(&gate) {}
+        Pass(Pass&& other) noexcept : gate_(other.gate_) { other.gate_ = nullptr; }
+        Pass& operator=(Pass&&) = delete;
+        Pass(const Pass&) = delete;
+        ~Pass() {
+            if (gate_) gate_->release();
+        }
+
+    private:
+        ActionGate* gate_;
+    };
+
+    // A pass while no other action runs; nullopt otherwise.
+    std::optional<Pass> tryEnter();
+    bool busy() const { return busy_; }
+
+    // Runs `close` now when idle, otherwise once the running action ends.
+    void requestClose(std::function<void()> close);
+    bool closePending() const { return static_cast<bool>(pendingClose_); }
+
+private:
+    void release();
+
+    bool busy_ = false;
+    std::function<void()> pendingClose_;
+};
+
+}  // namespace pelko

@@ -1,0 +1,78 @@
+// The main window's own steps: start-up, resizing and closing. The search,
+// the grid, the node buttons and the send are separate classes that the
+// window wires in.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/ActionGate.h"
+#include "app/Shell.h"
+
+namespace pelko {
+
+namespace config {
+class Settings;
+}
+class ErrorReporter;
+class Clock;
+
+inline constexpr int kTwipsPerPixel = 15;
+inline constexpr int kStartWidthTwips = 13500;
+inline constexpr int kDefaultHeightTwips = 10000;
+inline constexpr int kGridWidthMarginTwips = 250;
+inline constexpr int kGridHeightMarginTwips = 4650;
+
+// The window as the start-up, resize and close steps see it. Lengths are in
+// twips of the window's outer size.
+class MainWindowView {
+public:
+    virtual ~MainWindowView() = default;
+    virtual void moveToTopLeft() = 0;
+    virtual void setOuterWidthTwips(int twips) = 0;
+    virtual void setOuterHeightTwips(int twips) = 0;
+    virtual int outerWidthTwips() const = 0;
+    virtual int outerHeightTwips() const = 0;
+    virtual void setGridWidthTwips(int twips) = 0;
+    virtual void setGridHeightTwips(int twips) = 0;
+    virtual void setDatePickersTo(std::chrono::year_month_day today) = 0;  // study date, then birth date
+    virtual void fillSexList(const std::vector<std::string>& items) = 0;
+    virtual void clearDatePickerTicks() = 0;  // birth date, then study date
+};
+
+class MainWindowLogic {
+public:
+    struct Hooks {
+        std::function<void()> configGrid;    // the result grid's columns
+        std::function<void()> configButton;  // the node buttons
+        std::function<void()> saveActive;    // the node marks, on closing
+    };
+
+    MainWindowLogic(MainWindowView& view, Shell& shell, config::Settings& settings, ErrorReporter& errors,
+                    const Clock& clock, Hooks hooks);
+
+    // Start-up steps after the single-instance check: the early ones are
+    // skipped silently when they fail, a failure in the later ones is
+    // reported under "Form_Load" and ends the start-up.
+    void Load();
+    // The grid follows the window's size; each assignment on its own, and a
+    // negative size is skipped.
+    void Resized();
+    // Saves the window height and the node marks.
+    void Unload();
+
+    ActionGate& gate() { return gate_; }
+
+private:
+    MainWindowView& view_;
+    Shell& shell_;
+    config::Settings& settings_;
+    ErrorReporter& errors_;
+    const Clock& clock_;
+    Hooks hooks_;
+    ActionGate gate_;
+};
+
+}  // namespace pelko

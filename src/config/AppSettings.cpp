@@ -1,0 +1,47 @@
+#include "config/AppSettings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+
+namespace pelko::config {
+namespace {
+
+std::string_view Trim(std::string_view s) {
+    auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+}  // namespace
+
+std::filesystem::path SettingsPath(const std::filesystem::path& programFolder) {
+    return programFolder / "Settings.ini";
+}
+
+std::optional<std::int32_t> ParseInt32(std::string_view text) {
+    text = Trim(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty()) return std::nullopt;
+    std::int32_t value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
+}
+
+std::optional<bool> ParseBool(std::string_view text) {
+    const std::string_view t = Trim(text);
+    if (EqualsNoCase(t, "true")) return true;
+    if (EqualsNoCase(t, "false")) return false;
+    if (auto n = ParseInt32(t)) return *n != 0;
+    return std::nullopt;
+}
+
+}  // namespace pelko::config

@@ -1,0 +1,33 @@
+// A failure with a number and a description, as handlers log and show it.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+namespace pelko {
+
+class Error : public std::runtime_error {
+public:
+    Error(std::int32_t number, const std::string& description)
+        : std::runtime_error(description), number_(number) {}
+    std::int32_t number() const { return number_; }
+
+private:
+    std::int32_t number_;
+};
+
+// Number of a failure that carries none of its own.
+inline constexpr std::int32_t kErrUnexpected = 1000;
+
+struct ErrorInfo {
+    std::int32_t number = 0;
+    std::string description;
+};
+
+// Number and description of the exception being handled; call inside a
+// catch block.
+ErrorInfo CurrentErrorInfo();
+
+}  // namespace pelko
