@@ -182,6 +182,8 @@ void MainWindow::setBusyPointer(bool busy) {
     }
 }
 
+void MainWindow::setSendEnabled(bool enabled) { cmdSend->setEnabled(enabled); }
+
 // --- MainWindowView
 
 QSize MainWindow::frameExtra() const {

@@ -63,6 +63,7 @@ public:
     void setCaption(const std::string& caption) override;
     std::string caption() const override;
     void setBusyPointer(bool busy) override;
+    void setSendEnabled(bool enabled) override;
 
     // MainWindowView
     void moveToTopLeft() override;
