@@ -193,9 +193,15 @@ QSize MainWindow::frameExtra() const {
 
 void MainWindow::moveToTopLeft() { move(0, 0); }
 
-void MainWindow::setOuterWidthTwips(int twips) { resize(Px(twips) - frameExtra().width(), height()); }
+void MainWindow::setOuterWidthTwips(int twips) {
+    outerSize_.setWidth(Px(twips));
+    resize(outerSize_.width() - frameExtra().width(), height());
+}
 
-void MainWindow::setOuterHeightTwips(int twips) { resize(width(), Px(twips) - frameExtra().height()); }
+void MainWindow::setOuterHeightTwips(int twips) {
+    outerSize_.setHeight(Px(twips));
+    resize(width(), outerSize_.height() - frameExtra().height());
+}
 
 int MainWindow::outerWidthTwips() const { return frameGeometry().width() * kTwipsPerPixel; }
 
@@ -239,6 +245,16 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     logic_->Unload();
     unloaded_ = true;
     event->accept();
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // The frame is known only once the window is shown: size it again so
+    // that the outer size is what the start-up asked for.
+    if (!outerSize_.isEmpty() && !shownOnce_) {
+        shownOnce_ = true;
+        resize(outerSize_ - frameExtra());
+    }
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {

@@ -114,6 +114,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void buildControls();
@@ -134,6 +135,8 @@ private:
     MainWindowLogic::Hooks hooks_;
     std::unique_ptr<MainWindowLogic> logic_;
     bool unloaded_ = false;
+    bool shownOnce_ = false;
+    QSize outerSize_;  // as the start-up set it, frame included
 
     // --- search and result grid
     // --- node buttons

@@ -6,10 +6,14 @@
 
 namespace pelko::ui {
 
-SingleInstance::SingleInstance(const QString& programFolder, QObject* parent) : QObject(parent) {
+QString InstanceKey(const QString& programFolder) {
     const QByteArray hash =
         QCryptographicHash::hash(QDir(programFolder).canonicalPath().toUtf8(), QCryptographicHash::Sha1).toHex();
-    key_ = QStringLiteral("pelko-") + QString::fromLatin1(hash.left(16));
+    return QStringLiteral("pelko-") + QString::fromLatin1(hash.left(16));
+}
+
+SingleInstance::SingleInstance(const QString& programFolder, QObject* parent)
+    : QObject(parent), key_(InstanceKey(programFolder)) {
     connect(&server_, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = server_.nextPendingConnection()) {
             socket->deleteLater();

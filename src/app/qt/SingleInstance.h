@@ -11,6 +11,9 @@
 
 namespace pelko::ui {
 
+// The name of the lock and the socket for one program folder.
+QString InstanceKey(const QString& programFolder);
+
 class SingleInstance : public QObject {
     Q_OBJECT
 public:

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include "config/Settings.h"
+#include "log/ErrorReport.h"
+#include "log/Logger.h"
+#include "support/FakeShell.h"
+#include "support/TempDir.h"
+
+namespace pelko::config {
+namespace {
+
+using namespace std::chrono;
+
+class SettingsTest : public ::testing::Test {
+protected:
+    test::TempDir dir;
+    FixedClock clock{{year_month_day{year{2026}, month{12}, day{7}}, 10, 12, 12}};
+    Logger logger{dir.path(), clock, "de_DE"};
+    test::FakeShell shell;
+    ErrorReporter errors{logger, shell};
+    AppSettings record;
+    Settings settings{dir.path(), record, errors};
+
+    void writeIni(const std::string& text) { test::WriteBytes(dir / "Settings.ini", text); }
+};
+
+TEST_F(SettingsTest, MissingFileIsReportedOnceInEachLog) {
+    EXPECT_FALSE(settings.CheckINI());
+    EXPECT_EQ(test::ReadBytes(dir / "Logs/Error.log"),
+              "07.12.2026 10:12:12 - 0 - Settings.ini is not available - CheckInI\r\n");
+    EXPECT_EQ(test::ReadBytes(dir / "Logs/Debug.log"),
+              "07.12.2026 10:12:12 - ERROR: Settings.ini is not available\r\n");
+    EXPECT_EQ(shell.messages,
+              std::vector<std::string>{"error: There was an error.\nRead the log file for more information."});
+    EXPECT_FALSE(std::filesystem::exists(dir / "Settings.ini"));
+}
+
+TEST_F(SettingsTest, CheckReloadsEveryField) {
+    writeIni(
+        "[Local]\r\nAET=PELKO\r\n[Query]\r\nAET=ARCHIVE\r\nIP=10.0.0.5\r\nPort= 104 \r\n"
+        "[General]\r\nForward=2\r\nRegistered=True\r\n");
+    ASSERT_TRUE(settings.CheckINI());
+    EXPECT_EQ(record.LocalAET, "PELKO");
+    EXPECT_EQ(record.QueryAET, "ARCHIVE");
+    EXPECT_EQ(record.QueryIP, "10.0.0.5");
+    EXPECT_EQ(record.QueryPort, 104);
+    EXPECT_TRUE(record.UseForward);
+    EXPECT_TRUE(record.UseRegistered);
+    EXPECT_TRUE(shell.messages.empty());
+}
+
+TEST_F(SettingsTest, ValuesThatDoNotConvertKeepTheFieldAsItWas) {
+    record.QueryPort = 4242;
+    record.UseForward = true;
+    record.UseRegistered = true;
+    writeIni("[Query]\r\nPort=abc\r\n[General]\r\nForward=\r\nRegistered=yes\r\n");
+    settings.GetINI();
+    EXPECT_EQ(record.QueryPort, 4242);
+    EXPECT_TRUE(record.UseForward);
+    EXPECT_TRUE(record.UseRegistered);
+    EXPECT_EQ(record.QueryAET, "");  // texts always take what the file says
+}
+
+TEST_F(SettingsTest, FileWithOnlySizeAndActiveGivesEmptyDefaults) {
+    record.QueryAET = "OLD";
+    writeIni("[Size]\r\nSearchHeight=10005\r\n[Active]\r\n0=0\r\n");
+    ASSERT_TRUE(settings.CheckINI());
+    EXPECT_EQ(record.QueryAET, "");
+    EXPECT_EQ(record.QueryPort, 0);
+    EXPECT_FALSE(record.UseForward);
+    EXPECT_FALSE(record.UseRegistered);
+}
+
+struct ConversionCase {
+    const char* text;
+    std::optional<std::int32_t> number;
+    std::optional<bool> flag;
+};
+
+class ConversionTest : public ::testing::TestWithParam<ConversionCase> {};
+
+TEST_P(ConversionTest, IntegerAndBoolean) {
+    EXPECT_EQ(ParseInt32(GetParam().text), GetParam().number) << GetParam().text;
+    EXPECT_EQ(ParseBool(GetParam().text), GetParam().flag) << GetParam().text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, ConversionTest,
+                         ::testing::Values(ConversionCase{"0", 0, false}, ConversionCase{"1", 1, true},
+                                           ConversionCase{" 104 ", 104, true}, ConversionCase{"-1", -1, true},
+                                           ConversionCase{"TRUE", std::nullopt, true},
+                                           ConversionCase{"false", std::nullopt, false},
+                                           ConversionCase{"", std::nullopt, std::nullopt},
+                                           ConversionCase{"abc", std::nullopt, std::nullopt},
+                                           ConversionCase{"12abc", std::nullopt, std::nullopt},
+                                           ConversionCase{"99999999999", std::nullopt, std::nullopt}));
+
+}  // namespace
+}  // namespace pelko::config
