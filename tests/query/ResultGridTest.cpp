@@ -192,17 +192,5 @@ TEST_F(ResultGridTest, SearchOrMarkAllMidMarkAllAreRefused) {
     EXPECT_FALSE(gate.busy());
 }
 
-TEST_F(ResultGridTest, UnexpectedFailureInMarkAllIsReported) {
-    fill(2);
-    grid.rows.resize(1);  // a row vanished underneath
-    shell.onProcessEvents = [&] { grid.rows.clear(); };
-    gridLogic.MarkAll();
-    const auto log = errorLogLines();
-    ASSERT_EQ(log.size(), 1u);
-    EXPECT_TRUE(log[0].ends_with(" - mnuMarkAll_Click\r")) << log[0];
-    EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kMessageA)});
-    EXPECT_FALSE(gate.busy());
-}
-
 }  // namespace
 }  // namespace pelko::test

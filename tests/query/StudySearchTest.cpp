@@ -156,26 +156,6 @@ TEST_F(StudySearchTest, PatientNameAndIdentifierEdgeCases) {
     EXPECT_TRUE(shell.messages.empty());
 }
 
-TEST_F(StudySearchTest, CollapsingChangesTheFieldsButEmptyPatternsLeaveTheNameFields) {
-    typeNames("**", "*%%");
-    panel.texts[SearchField::PatID] = "x**";
-    panel.texts[SearchField::AccNum] = "A%%%1";
-    search.Search();
-    EXPECT_EQ(panel.text(SearchField::Name2), "*");
-    EXPECT_EQ(panel.text(SearchField::Name1), "*%");
-    // "*^*%" is not one of the empty-name patterns.
-    EXPECT_EQ(panel.text(SearchField::PatName), "*^*%");
-    EXPECT_EQ(panel.text(SearchField::PatID), "x*");
-    EXPECT_EQ(panel.text(SearchField::AccNum), "A%1");
-    EXPECT_EQ(sent().Item(tags::AccessionNumber), "A%1");
-
-    typeNames("*", "*");
-    search.Search();
-    EXPECT_EQ(panel.text(SearchField::PatName), "");
-    EXPECT_EQ(panel.text(SearchField::Name2), "*");
-    EXPECT_EQ(panel.text(SearchField::Name1), "*");
-}
-
 TEST_F(StudySearchTest, TheTwelveEmptyNamePatternsAreNoCriterion) {
     for (std::string_view pattern : query::kEmptyNamePatterns) {
         SCOPED_TRACE(std::string(pattern));
@@ -191,6 +171,15 @@ TEST_F(StudySearchTest, TheTwelveEmptyNamePatternsAreNoCriterion) {
         EXPECT_EQ(panel.text(SearchField::PatID), "");
         EXPECT_EQ(panel.text(SearchField::PatName), "");
     }
+    // The name fields keep their text; only the composed name is cleared.
+    typeNames("**", "*");
+    panel.texts[SearchField::AccNum] = "A1";
+    search.Search();
+    EXPECT_EQ(panel.text(SearchField::Name2), "*");
+    EXPECT_EQ(panel.text(SearchField::Name1), "*");
+    EXPECT_EQ(panel.text(SearchField::PatName), "");
+    panel.texts[SearchField::AccNum] = "";
+
     // Near misses are criteria, compared exactly.
     for (const char* text : {"^^", " ^", "a*", "*^a", "* ^ *"}) {
         SCOPED_TRACE(text);
@@ -254,25 +243,16 @@ TEST_F(StudySearchTest, RegisteredDateTakesTheCriterionAndStudyDateStaysAReturnK
     kit.findResult.push_back(Study("1.2.3", "20240301", "P1", "Doe^Jane"));
     search.Search();
     EXPECT_EQ(grid.cellText(1, 2), "20240301");
+    search.Week();
+    EXPECT_EQ(sent().Item(tags::RegisteredDate), "20240227-20240305");
+    EXPECT_EQ(sent().Item(tags::StudyDate), "");
+    panel.study = year{2024} / 3 / 1;
 
     // Switched off in the file: the next search reads it again.
     WriteBytes(dir / "Settings.ini", kSettingsIni);
     search.Search();
     EXPECT_FALSE(sent().Contains(tags::RegisteredDate));
     EXPECT_EQ(sent().Item(tags::StudyDate), "20240301");
-}
-
-TEST_F(StudySearchTest, SettingsAreReadAgainForEverySearch) {
-    search.Search();
-    WriteBytes(dir / "Settings.ini",
-               "[Local]\r\nAET=\xC4RZTE\r\n[Query]\r\nAET=PACS2\r\nIP=pacs.example\r\nPort=104\r\n");
-    search.Search();
-    ASSERT_EQ(kit.finds.size(), 2u);
-    EXPECT_EQ(kit.finds[1].port, 104);
-    EXPECT_EQ(kit.finds[1].host, "pacs.example");
-    EXPECT_EQ(kit.finds[1].calledAET, "PACS2");
-    EXPECT_EQ(kit.finds[1].callingAET, "ÄRZTE");
-    EXPECT_EQ(kit.queryAssociations, 2);  // a new association per search
 }
 
 // --- presets
@@ -334,15 +314,6 @@ TEST_F(StudySearchTest, PresetsTakeTheDateOnceWhenPressedAcrossMidnight) {
         EXPECT_EQ(sent().Item(tags::StudyDate), c.sentDate);
         EXPECT_EQ(midnight.reads, 1);
     }
-}
-
-TEST_F(StudySearchTest, WeekWithRegisteredDateSendsTheRangeInThePrivateAttribute) {
-    WriteBytes(dir / "Settings.ini",
-               "[Local]\r\nAET=PELKO_WS\r\n[Query]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=11112\r\n"
-               "[General]\r\nRegistered=1\r\n");
-    search.Week();
-    EXPECT_EQ(sent().Item(tags::RegisteredDate), "20240227-20240305");
-    EXPECT_EQ(sent().Item(tags::StudyDate), "");
 }
 
 // --- results
@@ -521,21 +492,6 @@ TEST_F(StudySearchTest, ActionsArrivingMidFillAreRefusedAndCloseIsDeferred) {
     shell.onProcessEvents = nullptr;
     search.Search();
     EXPECT_EQ(grid.rowCount(), 7);
-}
-
-TEST_F(StudySearchTest, PresetMidFillDoesNotDisturbTheRunningPreset) {
-    kit.findResult = Studies(2);
-    shell.onProcessEvents = [&] {
-        clock.set(At(2024, 4, 1));
-        search.Yesterday();
-        EXPECT_TRUE(panel.study.has_value());
-        EXPECT_NE(panel.range, "");
-    };
-    search.Week();
-    ASSERT_EQ(kit.finds.size(), 1u);
-    EXPECT_EQ(sent().Item(tags::StudyDate), "20240227-20240305");
-    EXPECT_FALSE(panel.study.has_value());
-    EXPECT_EQ(panel.range, "");
 }
 
 }  // namespace

@@ -99,7 +99,6 @@ TEST_F(SearchWidgetTest, TypingNamesAndEnterRunsTheSearchAndFillsTheGrid) {
 
     ASSERT_EQ(kit.finds.size(), 1u);
     EXPECT_EQ(kit.finds[0].identifier.PatientName(), "van^Dam^Jo");
-    EXPECT_EQ(kit.finds[0].port, 11112);
     ASSERT_EQ(grid->model()->rowCount(), 2);
     EXPECT_EQ(cell(0, 0), "1.2.2");
     EXPECT_EQ(cell(0, 3), "Müller Jürgen");

@@ -61,6 +61,8 @@ void MainWindow::wireSearch() {
     auto* grid = new ResultGridWidget(gridArea);
     grid->setObjectName(QStringLiteral("grid1"));
     gridArea->layout()->addWidget(grid);
+    setTabOrder(cboSex, grid);
+    setTabOrder(grid, cmdSend);
     search_ = std::make_shared<SearchParts>(*this, grid);
     SearchParts& parts = *search_;
 
