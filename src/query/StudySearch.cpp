@@ -174,11 +174,11 @@ void StudySearch::runSteps() {
         if (IsEmptyNamePattern(panel_.text(field))) panel_.setText(field, "");
     }
 
-    const bool unspecific =
+    const bool tooVague =
         !panel_.birthDate() && !panel_.studyDate() && panel_.text(SearchField::StudyDesc).empty() &&
         panel_.text(SearchField::Sex).empty() && panel_.text(SearchField::PatName).empty() &&
         panel_.text(SearchField::PatID).empty();
-    if (unspecific && panel_.text(SearchField::AccNum).empty()) {
+    if (tooVague && panel_.text(SearchField::AccNum).empty()) {
         shell_.showError(kMoreCriteria);
         return;
     }
