@@ -20,6 +20,7 @@
 #include "config/AppSettings.h"
 #include "config/Settings.h"
 #include "log/ErrorReport.h"
+#include "query/ResultGridView.h"
 
 namespace pelko {
 class Clock;
@@ -139,6 +140,13 @@ private:
     QSize outerSize_;  // as the start-up set it, frame included
 
     // --- search and result grid
+public:
+    // grid1, for the send's reading of the selected rows.
+    query::ResultGridView& resultGrid();
+
+private:
+    struct SearchParts;  // SearchWiring.cpp
+    std::shared_ptr<SearchParts> search_;
     // --- node buttons
     // --- send
     // --- settings dialogs

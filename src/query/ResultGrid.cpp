@@ -1,0 +1,99 @@
+#include "query/ResultGrid.h"
+
+#include "app/ActionGate.h"
+#include "app/Shell.h"
+#include "log/Error.h"
+#include "log/ErrorReport.h"
+
+namespace pelko::query {
+namespace {
+
+template <typename F>
+void Silently(F&& step) {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
+}  // namespace
+
+const std::array<GridColumn, kGridColumns>& ResultColumns() {
+    static const std::array<GridColumn, kGridColumns> columns = {{
+        {"COLUMN1", "ID", std::nullopt, false},
+        {"COLUMN2", "Studydate", 110, true},
+        {"COLUMN3", "Patient ID", 150, true},
+        {"COLUMN4", "Name", 200, true},
+        {"COLUMN5", "Sex", 35, true},
+        {"COLUMN6", "Date of Birth", 100, true},
+        {"COLUMN7", "Time", std::nullopt, true},
+        {"COLUMN8", "Study Description", 160, true},
+        {"COLUMN9", "Accession Number", 200, true},
+        {"COLUMN10", "Modality", std::nullopt, true},
+    }};
+    return columns;
+}
+
+ResultGrid::ResultGrid(ResultGridView& view, SelectMenuView& menu, Shell& shell, ErrorReporter& errors,
+                       ActionGate& gate)
+    : view_(view), menu_(menu), shell_(shell), errors_(errors), gate_(gate) {}
+
+// These handlers have no failure path of their own; an unexpected failure
+// is reported as every trapped handler does, instead of leaving the event
+// loop through an exception.
+template <typename F>
+void ResultGrid::reported(const char* label, F&& body) {
+    try {
+        body();
+    } catch (...) {
+        const ErrorInfo e = CurrentErrorInfo();
+        errors_.logThenMessageA(e.number, e.description, label);
+    }
+}
+
+void ResultGrid::ConfigGrid() {
+    for (const GridColumn& column : ResultColumns()) view_.addColumn(column);
+}
+
+void ResultGrid::HeaderClick(int column) {
+    if (column < 1 || column > kGridColumns || gate_.busy()) return;
+    // One sort key: this column. An empty tag means the column has not been
+    // sorted ascending last, so this click sorts ascending.
+    std::string& tag = tags_[column - 1];
+    const bool ascending = tag.empty();
+    tag = ascending ? kDescTag : "";
+
+    Silently([&] { shell_.setBusyPointer(true); });
+    Silently([&] { view_.sortBy(column, ascending); });
+    Silently([&] { shell_.setBusyPointer(false); });
+}
+
+void ResultGrid::RowPicked(int row, int /*column*/) {
+    // While a search or a send runs, "Send" stays as that action left it.
+    if (gate_.busy()) return;
+    reported("grid1_SelectionChange", [&] {
+        if (row < 1 || row > view_.rowCount()) return;
+        if (view_.cellText(row, kStudyDateColumn) != kNoData) shell_.setSendEnabled(true);
+    });
+}
+
+void ResultGrid::MouseDown(int button, int x, int y) {
+    if (gate_.busy()) return;
+    reported("grid1_MouseDown", [&] {
+        if (view_.rowCount() >= 1 && button == kRightButton) menu_.popUpSelectMenu(x, y);
+    });
+}
+
+void ResultGrid::MarkAll() {
+    auto pass = gate_.tryEnter();
+    if (!pass) return;
+    reported("mnuMarkAll_Click", [&] {
+        const int rows = view_.rowCount();
+        for (int r = 1; r <= rows; ++r) {
+            shell_.processEvents();
+            view_.selectCell(r, kUidColumn);
+        }
+    });
+}
+
+}  // namespace pelko::query

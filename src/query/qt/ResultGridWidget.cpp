@@ -1,0 +1,250 @@
+#include "query/qt/ResultGridWidget.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+#include <algorithm>
+#include <numeric>
+#include <set>
+#include <stdexcept>
+
+#include "query/ResultGrid.h"
+
+namespace pelko::ui {
+namespace {
+
+// Sets a flag for as long as the program itself changes the grid, so that
+// the view's own notifications are not taken for the user's.
+class Changing {
+public:
+    explicit Changing(bool& flag) : flag_(flag), old_(flag) { flag_ = true; }
+    ~Changing() { flag_ = old_; }
+    Changing(const Changing&) = delete;
+    Changing& operator=(const Changing&) = delete;
+
+private:
+    bool& flag_;
+    bool old_;
+};
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+}  // namespace
+
+// --- model
+
+int ResultGridModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+}
+
+int ResultGridModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(titles_.size());
+}
+
+QVariant ResultGridModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
+    const Cell& cell = rows_[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
+    switch (role) {
+        case Qt::DisplayRole:
+        case Qt::ToolTipRole:
+            return cell.text;
+        case Qt::TextAlignmentRole:
+            return QVariant::fromValue(cell.centred ? Qt::Alignment(Qt::AlignCenter)
+                                                    : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+        default:
+            return {};
+    }
+}
+
+QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
+    if (role == Qt::DisplayRole) return titles_[static_cast<std::size_t>(section)];
+    if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
+    return {};
+}
+
+void ResultGridModel::appendColumn(const QString& title) {
+    const int column = columnCount();
+    beginInsertColumns({}, column, column);
+    titles_.push_back(title);
+    for (auto& row : rows_) row.emplace_back();
+    endInsertColumns();
+}
+
+void ResultGridModel::clearRows() {
+    beginResetModel();
+    rows_.clear();
+    endResetModel();
+}
+
+void ResultGridModel::appendRow() {
+    const int row = rowCount();
+    beginInsertRows({}, row, row);
+    rows_.emplace_back(titles_.size());
+    endInsertRows();
+}
+
+void ResultGridModel::setCell(int row, int column, const QString& text, bool centred) {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
+        throw std::out_of_range("grid cell out of range");
+    }
+    rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = {text, centred};
+    const QModelIndex at = index(row, column);
+    emit dataChanged(at, at);
+}
+
+QString ResultGridModel::cellText(int row, int column) const {
+    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
+        throw std::out_of_range("grid cell out of range");
+    }
+    return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)].text;
+}
+
+void ResultGridModel::sortByColumn(int column, bool ascending) {
+    if (column < 0 || column >= columnCount()) throw std::out_of_range("grid column out of range");
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+
+    std::vector<std::size_t> order(rows_.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    const auto col = static_cast<std::size_t>(column);
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int c = QString::compare(rows_[a][col].text, rows_[b][col].text, Qt::CaseInsensitive);
+        return ascending ? c < 0 : c > 0;
+    });
+
+    std::vector<int> newRowOf(rows_.size());
+    std::vector<std::vector<Cell>> sorted;
+    sorted.reserve(rows_.size());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        newRowOf[order[i]] = static_cast<int>(i);
+        sorted.push_back(std::move(rows_[order[i]]));
+    }
+    rows_ = std::move(sorted);
+
+    const QModelIndexList from = persistentIndexList();
+    QModelIndexList to;
+    to.reserve(from.size());
+    for (const QModelIndex& old : from) {
+        to.append(index(newRowOf[static_cast<std::size_t>(old.row())], old.column()));
+    }
+    changePersistentIndexList(from, to);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
+}
+
+// --- view
+
+ResultGridWidget::ResultGridWidget(QWidget* parent) : QTableView(parent), model_(new ResultGridModel(this)) {
+    setModel(model_);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    setWordWrap(false);
+    setIconSize({0, 0});
+    verticalHeader()->hide();
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(false);
+    header->setDefaultAlignment(Qt::AlignCenter);
+    header->setHighlightSections(false);
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(9);
+    setFont(font);
+
+    connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
+        if (onHeaderClick) onHeaderClick(section + 1);
+    });
+    connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current, const QModelIndex&) {
+                if (changing_ || !current.isValid() || !onRowPicked) return;
+                onRowPicked(current.row() + 1, current.column() + 1);
+            });
+}
+
+void ResultGridWidget::addColumn(const query::GridColumn& column) {
+    Changing changing(changing_);
+    model_->appendColumn(Q(column.title));
+    const int index = model_->columnCount() - 1;
+    if (column.widthPixels) setColumnWidth(index, *column.widthPixels);
+    setColumnHidden(index, !column.shown);
+}
+
+int ResultGridWidget::rowCount() const {
+    return model_->rowCount();
+}
+
+void ResultGridWidget::removeAllRows() {
+    Changing changing(changing_);
+    model_->clearRows();
+}
+
+void ResultGridWidget::setRedraw(bool on) {
+    setUpdatesEnabled(on);
+    if (on) viewport()->update();
+}
+
+void ResultGridWidget::addRow() {
+    Changing changing(changing_);
+    model_->appendRow();
+}
+
+void ResultGridWidget::setCell(int row, int column, const std::string& value, bool centred) {
+    model_->setCell(row - 1, column - 1, Q(value), centred);
+}
+
+std::string ResultGridWidget::cellText(int row, int column) const {
+    return model_->cellText(row - 1, column - 1).toStdString();
+}
+
+void ResultGridWidget::selectCell(int row, int column) {
+    Changing changing(changing_);
+    const QModelIndex at = model_->index(row - 1, column - 1);
+    if (!at.isValid()) throw std::out_of_range("grid cell out of range");
+    selectionModel()->select(at, QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+std::vector<int> ResultGridWidget::selectedRows() const {
+    std::set<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int r = range.top(); r <= range.bottom(); ++r) rows.insert(r + 1);
+    }
+    return {rows.begin(), rows.end()};
+}
+
+int ResultGridWidget::selectedRowCount() const {
+    return static_cast<int>(selectedRows().size());
+}
+
+int ResultGridWidget::selectedRow(int n) const {
+    const std::vector<int> rows = selectedRows();
+    if (n < 1 || n > static_cast<int>(rows.size())) throw std::out_of_range("no such selected row");
+    return rows[static_cast<std::size_t>(n - 1)];
+}
+
+void ResultGridWidget::sortBy(int column, bool ascending) {
+    Changing changing(changing_);
+    model_->sortByColumn(column - 1, ascending);
+}
+
+void ResultGridWidget::mousePressEvent(QMouseEvent* event) {
+    QTableView::mousePressEvent(event);
+    int button = 0;
+    switch (event->button()) {
+        case Qt::LeftButton:
+            button = query::kLeftButton;
+            break;
+        case Qt::RightButton:
+            button = query::kRightButton;
+            break;
+        case Qt::MiddleButton:
+            button = query::kMiddleButton;
+            break;
+        default:
+            break;
+    }
+    const QPoint at = event->position().toPoint();
+    if (button != 0 && onMouseDown) onMouseDown(button, at.x(), at.y());
+}
+
+}  // namespace pelko::ui

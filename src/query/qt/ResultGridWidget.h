@@ -1,0 +1,83 @@
+// grid1: the result grid as a table view over a model of text cells. Rows
+// and columns are 1-based towards the program. Sorting is done when the
+// program asks for it, never by the view on its own; header clicks, current
+// cell changes by the user and mouse presses are handed on to the program.
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QTableView>
+#include <functional>
+#include <vector>
+
+#include "query/ResultGridView.h"
+
+namespace pelko::ui {
+
+class ResultGridModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    // 0-based, as Qt counts.
+    void appendColumn(const QString& title);
+    void clearRows();
+    void appendRow();
+    void setCell(int row, int column, const QString& text, bool centred);
+    QString cellText(int row, int column) const;
+    // Stable sort by the text of one column, letters compared without
+    // regard to case. Persistent indexes (selection, current cell) move with
+    // their rows.
+    void sortByColumn(int column, bool ascending);
+
+private:
+    struct Cell {
+        QString text;
+        bool centred = false;
+    };
+    std::vector<QString> titles_;
+    std::vector<std::vector<Cell>> rows_;
+};
+
+class ResultGridWidget : public QTableView, public query::ResultGridView {
+    Q_OBJECT
+public:
+    explicit ResultGridWidget(QWidget* parent = nullptr);
+
+    // To the program: column c clicked; the user moved the current cell to
+    // (row, column); a mouse button went down at (x, y) of the grid's
+    // viewport. Button codes: 1 left, 2 right, 4 middle.
+    std::function<void(int column)> onHeaderClick;
+    std::function<void(int row, int column)> onRowPicked;
+    std::function<void(int button, int x, int y)> onMouseDown;
+
+    ResultGridModel& gridModel() { return *model_; }
+
+    // ResultGridView
+    void addColumn(const query::GridColumn& column) override;
+    int rowCount() const override;
+    void removeAllRows() override;
+    void setRedraw(bool on) override;
+    void addRow() override;
+    void setCell(int row, int column, const std::string& value, bool centred = false) override;
+    std::string cellText(int row, int column) const override;
+    void selectCell(int row, int column) override;
+    int selectedRowCount() const override;
+    int selectedRow(int n) const override;
+    void sortBy(int column, bool ascending) override;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    std::vector<int> selectedRows() const;  // 1-based, ascending
+
+    ResultGridModel* model_;  // owned by the widget
+    bool changing_ = false;   // the program itself is changing rows or selection
+};
+
+}  // namespace pelko::ui

@@ -1,0 +1,498 @@
+#include <gtest/gtest.h>
+
+#include "SearchFixture.h"
+
+namespace pelko::test {
+namespace {
+
+using query::SearchField;
+namespace tags = dicom::tags;
+
+// --- small functions
+
+TEST(ComposePatientName, FamilyNameFirst) {
+    struct Case {
+        const char* first;
+        const char* last;
+        const char* name;
+    };
+    const Case cases[] = {
+        {"", "Smith", "Smith"},
+        {"John", "", "*^John"},
+        {"John", "Smith", "Smith^John"},
+        {"", "", ""},
+        {"*", "*", "*^*"},
+        {"Jan", "van Dam", "van Dam^Jan"},
+        {"Jürgen", "Müller", "Müller^Jürgen"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(query::ComposePatientName(c.first, c.last), c.name) << c.first << " / " << c.last;
+    }
+}
+
+TEST(CollapseRepeats, ReplacesUntilThePatternIsGone) {
+    struct Case {
+        const char* text;
+        const char* pattern;
+        const char* replacement;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"a***b", "**", "*", "a*b"},
+        {"%%%%%", "%%", "%", "%"},
+        {"**x**y***", "**", "*", "*x*y*"},
+        {"abc", "**", "*", "abc"},
+        {"", "**", "*", ""},
+        {"a*%*%", "**", "*", "a*%*%"},  // no repeat, nothing to do
+        // A replacement that brings the pattern back is applied once
+        // instead of looping forever.
+        {"a*b", "*", "**", "a**b"},
+        {"abc", "", "x", "abc"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(query::CollapseRepeats(c.text, c.pattern, c.replacement), c.result) << c.text;
+    }
+}
+
+TEST(FilterSexKey, OnlyTheThreeLettersAndBackspace) {
+    struct Case {
+        int key;
+        std::optional<std::string> text;
+        int passed;
+    };
+    const Case cases[] = {
+        {'M', "M", 0}, {'m', "M", 0}, {'F', "F", 0},
+        {'f', "F", 0}, {'O', "O", 0}, {'o', "O", 0},
+        {'x', {}, 0},  {'1', {}, 0},  {query::kBackspace, {}, 8},
+        {' ', {}, 0},
+    };
+    for (const Case& c : cases) {
+        const query::SexKeyResult r = query::FilterSexKey(c.key);
+        EXPECT_EQ(r.text, c.text) << c.key;
+        EXPECT_EQ(r.key, c.passed) << c.key;
+    }
+}
+
+// --- the query
+
+using StudySearchTest = SearchFixture;
+
+TEST_F(StudySearchTest, IdentifierCarriesTheCriteriaInOrder) {
+    typeNames("Smith", "John");
+    panel.texts[SearchField::PatID] = "4711";
+    panel.texts[SearchField::Sex] = "F";
+    panel.birth = year{1970} / 2 / 3;
+    panel.study = year{2024} / 3 / 1;
+    panel.texts[SearchField::StudyDesc] = "Thorax";
+    panel.texts[SearchField::AccNum] = "A1";
+    search.Search();
+
+    ASSERT_EQ(kit.finds.size(), 1u);
+    const FindCall& call = kit.finds[0];
+    EXPECT_EQ(call.port, 11112);
+    EXPECT_EQ(call.host, "127.0.0.1");
+    EXPECT_EQ(call.calledAET, "ARCHIVE");
+    EXPECT_EQ(call.callingAET, "PELKO_WS");
+    EXPECT_EQ(call.root, "STUDY");
+
+    const std::vector<std::pair<dicom::Tag, std::string>> expected = {
+        {tags::StudyInstanceUID, ""},
+        {tags::StudyTime, ""},
+        {tags::Modality, ""},
+        {tags::PatientName, "Smith^John"},
+        {tags::PatientID, "4711"},
+        {tags::PatientSex, "F"},
+        {tags::PatientBirthDate, "19700203"},
+        {tags::StudyDate, "20240301"},
+        {tags::QueryRetrieveLevel, "STUDY"},
+        {tags::StudyDescription, "Thorax"},
+        {tags::AccessionNumber, "A1"},
+    };
+    const auto& items = call.identifier.Attributes().items();
+    ASSERT_EQ(items.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(items[i].tag, expected[i].first) << i;
+        EXPECT_EQ(items[i].value, expected[i].second) << i;
+    }
+    EXPECT_EQ(panel.focusToSearch, 1);
+}
+
+TEST_F(StudySearchTest, PatientNameAndIdentifierEdgeCases) {
+    struct Case {
+        const char* last;
+        const char* first;
+        const char* patID;
+        const char* accNum;
+        const char* sentName;
+        const char* sentID;
+    };
+    const Case cases[] = {
+        {"Smith", "", "", "", "Smith", ""},
+        {"", "John", "", "", "*^John", ""},
+        {"Smith", "John", "", "", "Smith^John", ""},
+        {"van Dam", "", "", "", "van^Dam", ""},
+        {"van Dam", "Jan Piet", "", "", "van^Dam^Jan^Piet", ""},
+        {"Sm**", "", "", "", "Sm*", ""},
+        {"Sm%%%", "J***", "", "", "Sm%^J*", ""},
+        {"", "", "a***b%%%", "", "", "a*b%"},
+        {"Müller", "Jürgen", "", "", "Müller^Jürgen", ""},
+        // Only an accession number: the query runs with empty name and ID.
+        {"", "", "", "A-12", "", ""},
+        {"*", "*", "", "A-12", "", ""},
+        {"**", "", "%%", "A-12", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.last) + "|" + c.first + "|" + c.patID);
+        typeNames(c.last, c.first);
+        panel.texts[SearchField::PatID] = c.patID;
+        panel.texts[SearchField::AccNum] = c.accNum;
+        const std::size_t before = kit.finds.size();
+        search.Search();
+        ASSERT_EQ(kit.finds.size(), before + 1);
+        EXPECT_EQ(sent().Item(tags::PatientName), c.sentName);
+        EXPECT_EQ(sent().Item(tags::PatientID), c.sentID);
+        EXPECT_EQ(sent().Item(tags::AccessionNumber), c.accNum);
+    }
+    EXPECT_TRUE(shell.messages.empty());
+}
+
+TEST_F(StudySearchTest, TheTwelveEmptyNamePatternsAreNoCriterion) {
+    for (std::string_view pattern : query::kEmptyNamePatterns) {
+        SCOPED_TRACE(std::string(pattern));
+        typeNames("", "");
+        panel.texts[SearchField::PatID] = std::string(pattern);
+        panel.texts[SearchField::PatName] = std::string(pattern);
+        panel.texts[SearchField::AccNum] = "";
+        const std::size_t asked = kit.finds.size();
+        shell.messages.clear();
+        search.Search();
+        EXPECT_EQ(kit.finds.size(), asked);
+        EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(query::kMoreCriteria)});
+        EXPECT_EQ(panel.text(SearchField::PatID), "");
+        EXPECT_EQ(panel.text(SearchField::PatName), "");
+    }
+    // The name fields keep their text; only the composed name is cleared.
+    typeNames("**", "*");
+    panel.texts[SearchField::AccNum] = "A1";
+    search.Search();
+    EXPECT_EQ(panel.text(SearchField::Name2), "*");
+    EXPECT_EQ(panel.text(SearchField::Name1), "*");
+    EXPECT_EQ(panel.text(SearchField::PatName), "");
+    panel.texts[SearchField::AccNum] = "";
+
+    // Near misses are criteria, compared exactly.
+    for (const char* text : {"^^", " ^", "a*", "*^a", "* ^ *"}) {
+        SCOPED_TRACE(text);
+        typeNames("", "");
+        panel.texts[SearchField::PatID] = text;
+        const std::size_t asked = kit.finds.size();
+        search.Search();
+        ASSERT_EQ(kit.finds.size(), asked + 1);
+        EXPECT_EQ(sent().Item(tags::PatientID), text);
+    }
+}
+
+TEST_F(StudySearchTest, MinimumCriteria) {
+    struct Case {
+        const char* what;
+        std::function<void(FakeSearchPanel&)> set;
+        bool queried;
+    };
+    const Case cases[] = {
+        {"nothing", [](FakeSearchPanel&) {}, false},
+        {"last name", [](FakeSearchPanel& p) { p.texts[SearchField::PatName] = "Smith"; }, true},
+        {"patient ID", [](FakeSearchPanel& p) { p.texts[SearchField::PatID] = "1"; }, true},
+        {"sex", [](FakeSearchPanel& p) { p.texts[SearchField::Sex] = "O"; }, true},
+        {"study description", [](FakeSearchPanel& p) { p.texts[SearchField::StudyDesc] = "x"; }, true},
+        {"birth date", [](FakeSearchPanel& p) { p.birth = year{1980} / 1 / 1; }, true},
+        {"study date", [](FakeSearchPanel& p) { p.study = year{2024} / 1 / 1; }, true},
+        {"accession number", [](FakeSearchPanel& p) { p.texts[SearchField::AccNum] = "A"; }, true},
+        {"wildcard ID", [](FakeSearchPanel& p) { p.texts[SearchField::PatID] = "%%"; }, false},
+        {"first name only", [](FakeSearchPanel& p) { p.texts[SearchField::PatName] = "*^John"; }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        panel = FakeSearchPanel();
+        c.set(panel);
+        shell.messages.clear();
+        const int associations = kit.queryAssociations;
+        search.Search();
+        EXPECT_EQ(kit.queryAssociations, associations + (c.queried ? 1 : 0));
+        if (c.queried) {
+            EXPECT_TRUE(shell.messages.empty());
+        } else {
+            EXPECT_EQ(shell.messages,
+                      std::vector<std::string>{"error: " + std::string(query::kMoreCriteria)});
+        }
+    }
+    // Refusing a query writes no log line.
+    EXPECT_TRUE(errorLogLines().empty());
+}
+
+TEST_F(StudySearchTest, RegisteredDateTakesTheCriterionAndStudyDateStaysAReturnKey) {
+    WriteBytes(dir / "Settings.ini",
+               "[Local]\r\nAET=PELKO_WS\r\n[Query]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=11112\r\n"
+               "[General]\r\nForward=0\r\nRegistered=1\r\n");
+    panel.study = year{2024} / 3 / 1;
+    search.Search();
+    EXPECT_EQ(sent().Item(tags::RegisteredDate), "20240301");
+    ASSERT_TRUE(sent().Contains(tags::StudyDate));
+    EXPECT_EQ(sent().Item(tags::StudyDate), "");
+
+    // The result still shows (0008,0020) in column 2.
+    kit.findResult.push_back(Study("1.2.3", "20240301", "P1", "Doe^Jane"));
+    search.Search();
+    EXPECT_EQ(grid.cellText(1, 2), "20240301");
+    search.Week();
+    EXPECT_EQ(sent().Item(tags::RegisteredDate), "20240227-20240305");
+    EXPECT_EQ(sent().Item(tags::StudyDate), "");
+    panel.study = year{2024} / 3 / 1;
+
+    // Switched off in the file: the next search reads it again.
+    WriteBytes(dir / "Settings.ini", kSettingsIni);
+    search.Search();
+    EXPECT_FALSE(sent().Contains(tags::RegisteredDate));
+    EXPECT_EQ(sent().Item(tags::StudyDate), "20240301");
+}
+
+// --- presets
+
+TEST_F(StudySearchTest, PresetsSetTheStudyDateAndClearItAgain) {
+    struct Case {
+        const char* preset;
+        LocalDateTime now;
+        const char* sentDate;
+    };
+    const Case cases[] = {
+        {"Today", At(2024, 3, 5), "20240305"},         {"Yesterday", At(2024, 3, 1), "20240229"},
+        {"Yesterday", At(2025, 1, 1), "20241231"},     {"Week", At(2024, 3, 5), "20240227-20240305"},
+        {"Week", At(2025, 1, 3), "20241227-20250103"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.preset) + " " + c.sentDate);
+        clock.set(c.now);
+        panel.range.clear();
+        const std::string preset = c.preset;
+        if (preset == "Today") search.Today();
+        if (preset == "Yesterday") search.Yesterday();
+        if (preset == "Week") search.Week();
+        EXPECT_EQ(sent().Item(tags::StudyDate), c.sentDate);
+        EXPECT_FALSE(panel.study.has_value());
+        EXPECT_EQ(panel.range, "");
+    }
+}
+
+// A clock that is read at 23:59:59 and then shows the next day.
+class MidnightClock : public Clock {
+public:
+    LocalDateTime now() const override {
+        return reads++ == 0 ? At(2024, 2, 29, 23, 59, 59) : At(2024, 3, 1, 0, 0, 0);
+    }
+    mutable int reads = 0;
+};
+
+TEST_F(StudySearchTest, PresetsTakeTheDateOnceWhenPressedAcrossMidnight) {
+    struct Case {
+        const char* preset;
+        const char* sentDate;
+    };
+    const Case cases[] = {
+        {"Today", "20240229"},
+        {"Yesterday", "20240228"},
+        {"Week", "20240222-20240229"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.preset);
+        MidnightClock midnight;
+        query::StudySearch s{panel, grid, shell, settings, kit, errors, midnight, gate};
+        // Midnight passes while the grid fills.
+        kit.findResult = Studies(2);
+        const std::string preset = c.preset;
+        if (preset == "Today") s.Today();
+        if (preset == "Yesterday") s.Yesterday();
+        if (preset == "Week") s.Week();
+        EXPECT_EQ(sent().Item(tags::StudyDate), c.sentDate);
+        EXPECT_EQ(midnight.reads, 1);
+    }
+}
+
+// --- results
+
+TEST_F(StudySearchTest, ResultsFillTheGridOneRowPerStudy) {
+    grid.rows.resize(3);  // rows of an earlier search
+    kit.findResult.push_back(Study("1.2.1", "20240301", "P1", "Smith^John"));
+    kit.findResult.push_back(Study("1.2.2", "20240302", "P2", "Müller^Jürgen^^Dr.", ""));
+    shell.onProcessEvents = [&] { grid.events.push_back("pump"); };
+    search.Search();
+
+    ASSERT_EQ(grid.rowCount(), 2);
+    using Cell = FakeResultGrid::Cell;
+    const std::vector<Cell> row1 = {
+        {"1.2.1", false},   {"20240301", true}, {"P1", false},     {"Smith John", false}, {"F", true},
+        {"19700101", true}, {"101500", true},   {"Thorax", false}, {"ACC1.2.1", false},   {"CT", true}};
+    for (int c = 1; c <= query::kGridColumns; ++c) {
+        EXPECT_EQ(grid.rows[0][c - 1].text, row1[c - 1].text) << c;
+        EXPECT_EQ(grid.rows[0][c - 1].centred, row1[c - 1].centred) << c;
+    }
+    EXPECT_EQ(grid.cellText(2, 4), "Müller Jürgen  Dr.");
+    EXPECT_EQ(grid.cellText(2, 10), "");  // no modality returned
+
+    const std::vector<std::string> events = {"clear", "redraw off", "pump",     "row 1",
+                                             "pump",  "row 2",      "redraw on"};
+    EXPECT_EQ(grid.events, events);
+    EXPECT_FALSE(shell.sendEnabled);
+    EXPECT_EQ(search.results().Count(), 0);  // told to Clear once shown
+}
+
+TEST_F(StudySearchTest, EmptyResultShowsNoData) {
+    grid.rows.resize(5);
+    shell.sendEnabled = true;
+    search.Search();
+    ASSERT_EQ(grid.rowCount(), 1);
+    EXPECT_EQ(grid.cellText(1, 2), "No data");
+    EXPECT_TRUE(grid.rows[0][1].centred);
+    EXPECT_EQ(grid.cellText(1, 1), "");
+    EXPECT_FALSE(shell.sendEnabled);
+}
+
+TEST_F(StudySearchTest, FourHundredResultsAreNotShown) {
+    struct Case {
+        int results;
+        const char* accNum;
+        int rowsAfter;  // the grid held 2 rows before
+        bool message;
+    };
+    const Case cases[] = {
+        {399, "", 399, false},
+        {400, "", 2, true},
+        {400, "A1", 2, true},
+        {399, "A1", 399, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.results) + " " + c.accNum);
+        grid.rows.assign(2, std::vector<FakeResultGrid::Cell>(query::kGridColumns));
+        grid.rows[0][1].text = "old";
+        shell.messages.clear();
+        kit.findResult = Studies(c.results);
+        panel.texts[SearchField::AccNum] = c.accNum;
+        search.Search();
+        EXPECT_EQ(grid.rowCount(), c.rowsAfter);
+        if (c.message) {
+            EXPECT_EQ(grid.cellText(1, 2), "old");
+            EXPECT_EQ(shell.messages,
+                      std::vector<std::string>{"error: " + std::string(query::kMoreCriteria)});
+        } else {
+            EXPECT_TRUE(shell.messages.empty());
+        }
+    }
+    EXPECT_TRUE(errorLogLines().empty());
+}
+
+// --- failures
+
+TEST_F(StudySearchTest, ArchiveFailuresAreLoggedAndShownAndTheNextSearchWorks) {
+    struct Case {
+        const char* what;
+        dicom::DicomError error;
+    };
+    const Case cases[] = {
+        {"stopped", dicom::DicomError(dicom::kErrNoConnection, "C-FIND to ARCHIVE: connection refused")},
+        {"silent", dicom::DicomError(dicom::kErrTimeout, "C-FIND to ARCHIVE: no response within 60 s")},
+        {"refusing",
+         dicom::DicomError(dicom::kErrAssociationRejected, "C-FIND to ARCHIVE: association rejected")},
+        {"failed status", dicom::DicomError(0xA700, "C-FIND to ARCHIVE: out of resources")},
+    };
+    std::size_t lines = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        grid.rows.assign(1, std::vector<FakeResultGrid::Cell>(query::kGridColumns));
+        shell.messages.clear();
+        shell.sendEnabled = true;
+        kit.findError = c.error;
+        search.Search();
+
+        const auto log = errorLogLines();
+        ASSERT_EQ(log.size(), lines + 1);
+        const std::string expectedTail =
+            " - " + std::to_string(c.error.number()) + " - " + c.error.what() + " - cmdSearch_Click\r";
+        EXPECT_TRUE(log.back().ends_with(expectedTail)) << log.back();
+        EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kMessageA)});
+        EXPECT_EQ(grid.rowCount(), 1);  // nothing removed before the failure
+        EXPECT_FALSE(shell.sendEnabled);
+        EXPECT_FALSE(gate.busy());
+        ++lines;
+
+        kit.findError.reset();
+        kit.findResult = Studies(3);
+        shell.messages.clear();
+        search.Search();
+        EXPECT_TRUE(shell.messages.empty());
+        EXPECT_EQ(grid.rowCount(), 3);
+        EXPECT_EQ(errorLogLines().size(), lines);
+    }
+}
+
+TEST_F(StudySearchTest, FailureWhileFillingKeepsTheRowsWrittenAndRedrawsAgain) {
+    kit.findResult = Studies(3);
+    grid.onSetCell = [](int row, int column) {
+        if (row == 2 && column == 4) throw std::runtime_error("cell refused");
+    };
+    search.Search();
+    EXPECT_EQ(grid.rowCount(), 2);
+    EXPECT_EQ(grid.cellText(1, 1), "1.2.1");
+    EXPECT_TRUE(grid.redraw);
+    const auto log = errorLogLines();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_TRUE(log[0].ends_with(" - 1000 - cell refused - cmdSearch_Click\r")) << log[0];
+    EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kMessageA)});
+}
+
+TEST_F(StudySearchTest, MissingSettingsFileEndsTheSearchBeforeTheQuery) {
+    std::filesystem::remove(dir / "Settings.ini");
+    search.Search();
+    EXPECT_EQ(kit.queryAssociations, 0);
+    const auto log = errorLogLines();
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_TRUE(log[0].ends_with(" - 0 - Settings.ini is not available - CheckInI\r")) << log[0];
+    EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kMessageA)});
+
+    WriteBytes(dir / "Settings.ini", kSettingsIni);
+    search.Search();
+    EXPECT_EQ(kit.finds.size(), 1u);
+}
+
+// --- actions arriving while the grid fills
+
+TEST_F(StudySearchTest, ActionsArrivingMidFillAreRefusedAndCloseIsDeferred) {
+    kit.findResult = Studies(4);
+    panel.study = std::nullopt;
+    int closes = 0;
+    int pumps = 0;
+    shell.onProcessEvents = [&] {
+        ++pumps;
+        // A second search, the presets, and a close request.
+        kit.findResult = Studies(7);
+        search.Search();
+        search.Today();
+        search.Week();
+        gate.requestClose([&] { ++closes; });
+        EXPECT_EQ(closes, 0);
+    };
+    search.Search();
+
+    EXPECT_EQ(pumps, 4);
+    EXPECT_EQ(kit.finds.size(), 1u);
+    ASSERT_EQ(grid.rowCount(), 4);
+    for (int r = 1; r <= 4; ++r) EXPECT_EQ(grid.cellText(r, 1), "1.2." + std::to_string(r));
+    EXPECT_FALSE(panel.study.has_value());  // the refused presets left the field alone
+    EXPECT_EQ(panel.range, "");
+    EXPECT_EQ(closes, 1);  // carried out once the search had ended
+    EXPECT_FALSE(gate.busy());
+
+    shell.onProcessEvents = nullptr;
+    search.Search();
+    EXPECT_EQ(grid.rowCount(), 7);
+}
+
+}  // namespace
+}  // namespace pelko::test

@@ -1,0 +1,164 @@
+// The search panel and the grid bound to the main window, offscreen, with
+// the fake toolkit as the archive.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+#include "app/qt/MainWindow.h"
+#include "app/qt/OptionalDateEdit.h"
+#include "log/Clock.h"
+#include "log/Logger.h"
+#include "query/qt/ResultGridWidget.h"
+#include "support/FakeToolkit.h"
+#include "support/TempDir.h"
+
+namespace pelko::test {
+namespace {
+
+using namespace std::chrono;
+
+void Key(QWidget* target, int key, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+void Type(QWidget* target, const QString& text) {
+    for (QChar c : text)
+        Key(target, c.isLetter() ? Qt::Key_A + (c.toUpper().unicode() - 'A') : 0, QString(c));
+}
+
+void Click(QWidget* target, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
+    const QPointF local(at);
+    const QPointF global(target->mapToGlobal(at));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, button, button, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, button, Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+dicom::Dataset Study(const std::string& uid, const std::string& patientID, const std::string& name) {
+    dicom::Dataset d;
+    d.setStudyInstanceUID(uid);
+    d.Attributes().Add(dicom::tags::StudyDate, "20240301");
+    d.setPatientID(patientID);
+    d.setPatientName(name);
+    return d;
+}
+
+class SearchWidgetTest : public ::testing::Test {
+protected:
+    SearchWidgetTest() {
+        WriteBytes(dir / "Settings.ini", "[Query]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=11112\r\n");
+        window.load();
+        window.show();
+        QCoreApplication::processEvents();
+        grid = window.gridArea->findChild<ui::ResultGridWidget*>();
+    }
+
+    QString cell(int row, int column) const { return grid->model()->index(row, column).data().toString(); }
+
+    void clickHeader(int logical) {
+        QHeaderView* header = grid->horizontalHeader();
+        Click(header->viewport(),
+              QPoint(header->sectionViewportPosition(logical) + header->sectionSize(logical) / 2,
+                     header->height() / 2));
+    }
+
+    void clickRow(int row, Qt::MouseButton button = Qt::LeftButton) {
+        Click(grid->viewport(), grid->visualRect(grid->model()->index(row, 2)).center(), button);
+    }
+
+    TempDir dir;
+    FixedClock clock{{year{2024} / 3 / 5, 10, 0, 0}};
+    Logger logger{dir.path(), clock};
+    FakeToolkit kit;
+    ui::MainWindow window{ui::AppServices{dir.path(), clock, logger, kit}};
+    ui::ResultGridWidget* grid = nullptr;
+};
+
+TEST_F(SearchWidgetTest, TypingNamesAndEnterRunsTheSearchAndFillsTheGrid) {
+    ASSERT_NE(grid, nullptr);
+    EXPECT_TRUE(grid->isColumnHidden(0));
+    EXPECT_EQ(grid->columnWidth(1), 110);
+    EXPECT_EQ(grid->columnWidth(4), 35);
+    EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal).toString(), "Name");
+
+    Type(window.txtName2, "van Dam");
+    EXPECT_EQ(window.txtPatName->text(), "van Dam");
+    Type(window.txtName1, "Jo");
+    EXPECT_EQ(window.txtPatName->text(), "van Dam^Jo");
+
+    kit.findResult.push_back(Study("1.2.2", "P2", "Müller^Jürgen"));
+    kit.findResult.push_back(Study("1.2.1", "P1", "van^Dam^Jo"));
+    Key(window.txtName1, Qt::Key_Return, "\r");
+
+    ASSERT_EQ(kit.finds.size(), 1u);
+    EXPECT_EQ(kit.finds[0].identifier.PatientName(), "van^Dam^Jo");
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(cell(0, 0), "1.2.2");
+    EXPECT_EQ(cell(0, 3), "Müller Jürgen");
+    EXPECT_EQ(cell(1, 3), "van Dam Jo");
+    EXPECT_EQ(grid->model()->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
+              Qt::Alignment(Qt::AlignCenter));
+    EXPECT_FALSE(window.cmdSend->isEnabled());
+
+    // Header clicks sort by our logic: ascending, then descending.
+    clickHeader(2);
+    EXPECT_EQ(cell(0, 2), "P1");
+    clickHeader(2);
+    EXPECT_EQ(cell(0, 2), "P2");
+
+    // Picking a study enables Send.
+    clickRow(1);
+    EXPECT_TRUE(window.cmdSend->isEnabled());
+
+    // Right click opens "SELECT"; "Mark all" selects every row.
+    clickRow(0, Qt::RightButton);
+    EXPECT_TRUE(window.mnuSelect->isVisible());
+    window.mnuSelect->hide();
+    window.mnuMarkAll->trigger();
+    EXPECT_EQ(window.resultGrid().selectedRowCount(), 2);
+    EXPECT_EQ(window.resultGrid().cellText(window.resultGrid().selectedRow(1), 1), "1.2.2");
+}
+
+TEST_F(SearchWidgetTest, NoDataRowDoesNotEnableSend) {
+    Type(window.txtPatID, "4711");
+    window.cmdSearch->click();
+    ASSERT_EQ(grid->model()->rowCount(), 1);
+    EXPECT_EQ(cell(0, 1), "No data");
+    clickRow(0);
+    EXPECT_FALSE(window.cmdSend->isEnabled());
+}
+
+TEST_F(SearchWidgetTest, PresetsAndSexFieldReachTheQuery) {
+    Key(window.cboSex, Qt::Key_X, "x");
+    EXPECT_EQ(window.cboSex->currentText(), "");
+    Key(window.cboSex, Qt::Key_M, "m");
+    EXPECT_EQ(window.cboSex->currentText(), "M");
+    Key(window.cboSex, Qt::Key_1, "1");
+    EXPECT_EQ(window.cboSex->currentText(), "M");
+    Key(window.cboSex, Qt::Key_F, "F");
+    EXPECT_EQ(window.cboSex->currentText(), "F");
+
+    window.cmdWeek->click();
+    ASSERT_EQ(kit.finds.size(), 1u);
+    EXPECT_EQ(kit.finds[0].identifier.PatientSex(), "F");
+    EXPECT_EQ(kit.finds[0].identifier.Attributes().Item(dicom::tags::StudyDate), "20240227-20240305");
+    EXPECT_FALSE(window.dtpStudyDate->value().has_value());
+    EXPECT_TRUE(window.dtpStudyDate->freeText().isEmpty());
+
+    Key(window.cboSex, Qt::Key_Backspace, "\b");
+    EXPECT_EQ(window.cboSex->currentText(), "");
+    window.cmdYesterday->click();
+    ASSERT_EQ(kit.finds.size(), 2u);
+    EXPECT_EQ(kit.finds[1].identifier.Attributes().Item(dicom::tags::StudyDate), "20240304");
+    EXPECT_EQ(kit.finds[1].identifier.PatientSex(), "");
+}
+
+}  // namespace
+}  // namespace pelko::test
