@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ActionGate.h"
 #include "app/Shell.h"
 
 namespace pelko {
@@ -63,8 +62,6 @@ public:
     // Saves the window height and the node marks.
     void Unload();
 
-    ActionGate& gate() { return gate_; }
-
 private:
     MainWindowView& view_;
     Shell& shell_;
@@ -72,7 +69,6 @@ private:
     ErrorReporter& errors_;
     const Clock& clock_;
     Hooks hooks_;
-    ActionGate gate_;
 };
 
 }  // namespace pelko

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "app/ActionGate.h"
 #include "app/MainWindowLogic.h"
 #include "app/Shell.h"
 #include "config/AppSettings.h"
@@ -109,7 +110,7 @@ public:
     config::AppSettings& appSettings() { return appSettings_; }
     config::Settings& settings() { return settings_; }
     ErrorReporter& errors() { return errors_; }
-    ActionGate& gate() { return logic_->gate(); }
+    ActionGate& gate() { return gate_; }
     const AppServices& services() const { return services_; }
 
 protected:
@@ -130,6 +131,7 @@ private:
     void wireSettings();
 
     AppServices services_;
+    ActionGate gate_;
     config::AppSettings appSettings_;
     ErrorReporter errors_;
     config::Settings settings_;
