@@ -20,6 +20,9 @@
 #include "config/AppSettings.h"
 #include "config/Settings.h"
 #include "log/ErrorReport.h"
+#include "query/ResultGridView.h"
+#include "send/NodeSlots.h"
+#include "send/Sender.h"
 
 namespace pelko {
 class Clock;
@@ -137,7 +140,22 @@ private:
 
     // --- search and result grid
     // --- node buttons
+public:
+    // ConfigButton, also for the settings dialog's Save.
+    send::NodeSlots& nodeSlots() { return *nodeSlots_; }
+
+private:
+    std::unique_ptr<send::NodeButtonsView> nodeButtonsView_;
+    std::unique_ptr<send::NodeSlots> nodeSlots_;
+
     // --- send
+public:
+    query::ResultGridView& resultGrid();
+    send::Sender& sender();
+
+private:
+    std::unique_ptr<send::Sender> sender_;
+
     // --- settings dialogs
 };
 
