@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <ostream>
 
 #include "SendFixture.h"
 #include "send/NodeSlots.h"
@@ -63,6 +64,10 @@ struct ConfigCase {
     std::vector<int> menuNodes;  // node indices of the "..." menu
     std::string message;         // the error box, if any
 };
+
+void PrintTo(const ConfigCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::vector<int> Range(int from, int to) {
     std::vector<int> r;
@@ -235,6 +240,10 @@ struct SelectCase {
     Flags marked;
 };
 
+void PrintTo(const SelectCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 const SelectCase kSelectCases[] = {
     {"ClickMarks", {{2, false}}, {false, false, true}},
     {"ClickTwiceUnmarks", {{2, false}, {2, false}}, kNone},
@@ -285,6 +294,10 @@ struct MenuCase {
     std::vector<NodeMenuItem> items;
     std::string node8;  // NodeList[8] afterwards
 };
+
+void PrintTo(const MenuCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const MenuCase kMenuCases[] = {
     {"EntryRenamedInTheFile",
@@ -338,6 +351,10 @@ struct RestartCase {
     Flags markedAtStart;
     std::vector<std::string> selectedAtStart;
 };
+
+void PrintTo(const RestartCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 std::vector<std::string> Entries(int count) {
     std::vector<std::string> r;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 
 #include "SendFixture.h"
 #include "app/ActionGate.h"
@@ -75,6 +76,10 @@ struct MoveCase {
     std::vector<std::string> messages;
     std::vector<std::string> logged;  // "<number> - <description> - <label>" per error-log line
 };
+
+void PrintTo(const MoveCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const MoveCase kMoveCases[] = {
     {"TwoNodesThreeStudies",
@@ -185,6 +190,10 @@ struct ForwardCase {
     std::vector<std::string> messages;
     std::vector<std::string> logged;
 };
+
+void PrintTo(const ForwardCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const std::string kOpen = "open 127.0.0.1 11112 PELKO ARCHIVE";
 
