@@ -219,21 +219,6 @@ TEST(ConfigButton, RunAgainAppliesSavedMarksAndKeepsTheOthers) {
     EXPECT_EQ(n.marked(), (Flags{true, false, true}));
 }
 
-TEST(ConfigButton, NodesDeletedLaterAreHiddenAndNeverSelected) {
-    Nodes n;
-    n.p.writeIni(ForwardSection(6));
-    n.slots.ConfigButton();
-    n.slots.SelectButton(1, false);
-    n.slots.SelectButton(4, false);
-
-    n.p.writeIni(ForwardSection(3));
-    n.slots.ConfigButton();
-
-    EXPECT_EQ(n.shown(), (Flags{true, true, true}));
-    EXPECT_TRUE(n.slots.slot(4).marked);  // keeps its mark while hidden
-    EXPECT_EQ(n.slots.SelectedNodes(), std::vector<std::string>{"AE1"});
-}
-
 struct SelectCase {
     const char* name;
     std::vector<std::pair<int, bool>> calls;  // slot, force
@@ -245,10 +230,8 @@ void PrintTo(const SelectCase& c, std::ostream* os) {
 }
 
 const SelectCase kSelectCases[] = {
-    {"ClickMarks", {{2, false}}, {false, false, true}},
     {"ClickTwiceUnmarks", {{2, false}, {2, false}}, kNone},
     {"ForceMarksAMarkedSlot", {{2, false}, {2, true}}, {false, false, true}},
-    {"ForceTwiceStaysMarked", {{5, true}, {5, true}}, {false, false, false, false, false, true}},
     {"SlotsAreIndependent",
      {{0, false}, {7, false}, {0, false}},
      {false, false, false, false, false, false, false, true}},
@@ -442,15 +425,6 @@ TEST_P(RestartTest, SaveActiveWritesTheMarksAndTheNextStartRestoresThem) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, RestartTest, ::testing::ValuesIn(kRestartCases),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(NodeEvents, EventsRunOncePerNodeReadAndOncePerSlotSaved) {
-    Nodes n;
-    n.p.writeIni(ForwardSection(3));
-    n.slots.ConfigButton();
-    EXPECT_EQ(n.p.shell.pumps, 4);  // Node0 ... Node2 and the empty Node3
-    n.slots.SaveActive();
-    EXPECT_EQ(n.p.shell.pumps, 12);
-}
 
 TEST(NodeEvents, ClicksDuringConfigButtonAreSafe) {
     Nodes n;
