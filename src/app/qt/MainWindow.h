@@ -22,6 +22,8 @@
 #include "config/Settings.h"
 #include "log/ErrorReport.h"
 #include "query/ResultGridView.h"
+#include "send/NodeSlots.h"
+#include "send/Sender.h"
 
 namespace pelko {
 class Clock;
@@ -150,7 +152,21 @@ private:
     struct SearchParts;  // SearchWiring.cpp
     std::shared_ptr<SearchParts> search_;
     // --- node buttons
+public:
+    // ConfigButton, also for the settings dialog's Save.
+    send::NodeSlots& nodeSlots() { return *nodeSlots_; }
+
+private:
+    std::unique_ptr<send::NodeButtonsView> nodeButtonsView_;
+    std::unique_ptr<send::NodeSlots> nodeSlots_;
+
     // --- send
+public:
+    send::Sender& sender();
+
+private:
+    std::unique_ptr<send::Sender> sender_;
+
     // --- settings dialogs
 };
 

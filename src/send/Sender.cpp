@@ -1,0 +1,138 @@
+#include "send/Sender.h"
+
+#include "app/ActionGate.h"
+#include "app/Shell.h"
+#include "config/Settings.h"
+#include "dicom/Toolkit.h"
+#include "log/Error.h"
+#include "log/ErrorReport.h"
+#include "query/ResultGridView.h"
+
+namespace pelko::send {
+namespace {
+
+// A C-MOVE or redirect request with an empty Study Instance UID is not a
+// valid unique key (PS3.4 C.4.2.2.1); never let one reach the archive.
+const std::string& RequireUid(const std::string& uid, int row) {
+    if (uid.empty()) {
+        throw Error(dicom::kErrInvalidArgument, "Row " + std::to_string(row) + " has no Study Instance UID");
+    }
+    return uid;
+}
+
+}  // namespace
+
+Sender::Sender(Shell& shell, config::Settings& settings, ErrorReporter& errors, dicom::Toolkit& toolkit,
+               const query::ResultGridView& grid, const NodeSlots& nodes, ActionGate& gate)
+    : shell_(shell),
+      settings_(settings),
+      errors_(errors),
+      toolkit_(toolkit),
+      grid_(grid),
+      nodes_(nodes),
+      gate_(gate) {}
+
+bool Sender::Send() {
+    auto pass = gate_.tryEnter();
+    if (!pass) return false;
+
+    shell_.setSendEnabled(false);
+    try {
+        const auto studies = SelectedStudies();
+        if (settings_.record().UseForward) {
+            SendForward(studies);
+        } else {
+            SendMove(studies, SelectedDestinations());
+        }
+    } catch (...) {
+        const ErrorInfo e = CurrentErrorInfo();
+        errors_.logThenMessageB(e.number, e.description, "Send");
+        shell_.setCaption(kAppTitle);
+    }
+    return true;
+}
+
+std::vector<Sender::Study> Sender::SelectedStudies() const {
+    std::vector<Study> studies;
+    const int count = grid_.selectedRowCount();
+    for (int n = 1; n <= count; ++n) {
+        const int row = grid_.selectedRow(n);
+        studies.push_back({row, grid_.cellText(row, query::kUidColumn)});
+    }
+    return studies;
+}
+
+Sender::Destinations Sender::SelectedDestinations() const {
+    Destinations destinations;
+    for (int i = 0; i < kNodeSlots; ++i) {
+        const NodeSlot& s = nodes_.slot(i);
+        if (s.shown && s.marked) destinations[static_cast<std::size_t>(i)] = s.aeTitle;
+    }
+    return destinations;
+}
+
+void Sender::SendForward(const std::vector<Study>& studies) {
+    if (!settings_.CheckINI()) return;
+    const auto& record = settings_.record();
+    // Released by its destructor when a step fails.
+    auto association = toolkit_.newStoreAssociation();
+    association->Open(record.QueryIP, record.QueryPort, record.LocalAET, record.QueryAET);
+    auto uids = toolkit_.newUidGenerator();
+    for (const Study& study : studies) {
+        dicom::Dataset request;
+        request.Attributes().Add(dicom::tags::RedirectMarker, kRedirectMarker);
+        request.Attributes().Add(dicom::tags::RedirectStudyUID, RequireUid(study.uid, study.row));
+        association->Store(kRedirectSopClass, uids->NewUID(), kRedirectPriority, request);
+    }
+    association->Close();
+    shell_.setCaption(kAppTitle);
+    shell_.showInfo(kRequestsCompleted);
+}
+
+void Sender::SendMove(const std::vector<Study>& studies, const Destinations& destinations) {
+    summary_.clear();
+    for (const auto& destination : destinations) {
+        shell_.processEvents();
+        if (destination) SendToNode(*destination, studies);
+    }
+    shell_.setCaption(kAppTitle);
+    if (!summary_.empty()) shell_.showInfo(summary_);
+}
+
+void Sender::SendToNode(const std::string& destination, const std::vector<Study>& studies) {
+    try {
+        shell_.setSendEnabled(false);
+        if (!settings_.CheckINI()) {
+            shell_.showError(kSendingFailed);
+            return;
+        }
+        const auto& record = settings_.record();
+        auto association = toolkit_.newQueryAssociation();
+        association->setPort(record.QueryPort);
+        association->setHost(record.QueryIP);
+        association->setCalledAET(record.QueryAET);
+        association->setCallingAET(record.LocalAET);
+        association->setRoot("STUDY");
+        association->setLevel("STUDY");
+        association->setMoveDestination(destination);
+
+        const std::string count = std::to_string(studies.size());
+        int moved = 0;
+        for (std::size_t k = 1; k <= studies.size(); ++k) {
+            const Study& study = studies[k - 1];
+            association->setStudyUID(RequireUid(study.uid, study.row));
+            shell_.setCaption(std::string(kAppTitle) + " - " + destination + "(" + std::to_string(k) + " / " +
+                              count + ")");
+            shell_.processEvents();
+            association->Move();
+            ++moved;
+        }
+        summary_ += "Sending was successful (" + std::to_string(moved) + " / " + count + ") to " +
+                    destination + ".\n\n";
+    } catch (...) {
+        const ErrorInfo e = CurrentErrorInfo();
+        errors_.logThenMessageB(e.number, e.description, "Send", " (" + destination + ")");
+    }
+}
+
+}  // namespace pelko::send

@@ -1,0 +1,82 @@
+// The "Send" button: the selected studies go to every marked node by C-MOVE
+// (move mode), or one redirect request per study is stored in the archive
+// by C-STORE (forward mode).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "send/NodeSlots.h"
+
+namespace pelko {
+class ActionGate;
+class Shell;
+class ErrorReporter;
+namespace config {
+class Settings;
+}
+namespace dicom {
+class Toolkit;
+}
+namespace query {
+class ResultGridView;
+}
+}  // namespace pelko
+
+namespace pelko::send {
+
+// Computed Radiography Image Storage: the SOP class under which the archive
+// accepts a redirect request.
+inline constexpr const char* kRedirectSopClass = "1.2.840.10008.5.1.4.1.1.1";
+inline constexpr std::int16_t kRedirectPriority = 10;
+inline constexpr const char* kRedirectMarker = "REDIRECT";
+inline constexpr const char* kRequestsCompleted =
+    "Request(s) completed.\nThis process might take a few seconds.";
+inline constexpr const char* kSendingFailed = "Sending failed.";
+
+class Sender {
+public:
+    Sender(Shell& shell, config::Settings& settings, ErrorReporter& errors, dicom::Toolkit& toolkit,
+           const query::ResultGridView& grid, const NodeSlots& nodes, ActionGate& gate);
+
+    // The click on "Send". Holds the action gate for its whole run; returns
+    // false, doing nothing, when another action is running.
+    //
+    // The selected studies and the selected destinations are taken once, at
+    // the start: events that run during the send (a click in the grid, a
+    // node button, a rebuilt node list) change what the next send does,
+    // never the running one.
+    bool Send();
+
+    // One paragraph per destination that move mode finished.
+    const std::string& summary() const { return summary_; }
+
+private:
+    struct Study {
+        int row = 0;
+        std::string uid;
+    };
+    using Destinations = std::array<std::optional<std::string>, kNodeSlots>;
+
+    std::vector<Study> SelectedStudies() const;
+    Destinations SelectedDestinations() const;
+    void SendForward(const std::vector<Study>& studies);
+    void SendMove(const std::vector<Study>& studies, const Destinations& destinations);
+    // Moves every study to one destination; its own failure is reported with
+    // the destination and does not end the send.
+    void SendToNode(const std::string& destination, const std::vector<Study>& studies);
+
+    Shell& shell_;
+    config::Settings& settings_;
+    ErrorReporter& errors_;
+    dicom::Toolkit& toolkit_;
+    const query::ResultGridView& grid_;
+    const NodeSlots& nodes_;
+    ActionGate& gate_;
+    std::string summary_;
+};
+
+}  // namespace pelko::send

@@ -1,0 +1,139 @@
+// What the node and send tests share: a program folder with Settings.ini,
+// the logs, the settings record, a recording node-button view and a grid.
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "config/AppSettings.h"
+#include "config/IniFile.h"
+#include "config/Settings.h"
+#include "log/Clock.h"
+#include "log/ErrorReport.h"
+#include "log/Logger.h"
+#include "query/ResultGridView.h"
+#include "send/NodeSlots.h"
+#include "support/FakeShell.h"
+#include "support/TempDir.h"
+
+namespace pelko::test {
+
+struct ButtonState {
+    bool shown = false;
+    std::string caption;
+    bool marked = false;
+};
+
+class FakeNodeButtons : public send::NodeButtonsView {
+public:
+    void setSlotShown(int slot, bool shown) override { at(slot).shown = shown; }
+    void setSlotCaption(int slot, const std::string& caption) override { at(slot).caption = caption; }
+    void setSlotMarked(int slot, bool marked) override { at(slot).marked = marked; }
+    void setMoreShown(bool shown) override {
+        moreShown = shown;
+        ++moreSet;
+    }
+    void resetNodeMenu() override {
+        menu.clear();
+        ++menuResets;
+    }
+    void popUpNodeMenu(const std::vector<send::NodeMenuItem>& items) override {
+        menu = items;
+        ++popUps;
+    }
+
+    ButtonState& at(int slot) { return buttons.at(static_cast<std::size_t>(slot)); }
+
+    std::array<ButtonState, send::kNodeSlots> buttons;
+    bool moreShown = true;  // shown in the design layout
+    int moreSet = 0;
+    std::vector<send::NodeMenuItem> menu;
+    int menuResets = 0;
+    int popUps = 0;
+};
+
+// Rows of texts, columns 1-based; the selection in selection order.
+class FakeGrid : public query::ResultGridView {
+public:
+    void addColumn(const query::GridColumn&) override {}
+    int rowCount() const override { return static_cast<int>(rows.size()); }
+    void removeAllRows() override {
+        rows.clear();
+        selection.clear();
+    }
+    void setRedraw(bool) override {}
+    void addRow() override { rows.emplace_back(query::kGridColumns); }
+    void setCell(int row, int column, const std::string& value, bool) override {
+        rows.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column - 1)) = value;
+    }
+    std::string cellText(int row, int column) const override {
+        return rows.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column - 1));
+    }
+    void selectCell(int row, int) override { selection.push_back(row); }
+    int selectedRowCount() const override { return static_cast<int>(selection.size()); }
+    int selectedRow(int n) const override { return selection.at(static_cast<std::size_t>(n - 1)); }
+    void sortBy(int, bool) override {}
+
+    // One row per Study Instance UID.
+    void fill(const std::vector<std::string>& uids) {
+        removeAllRows();
+        for (const auto& uid : uids) {
+            addRow();
+            setCell(rowCount(), query::kUidColumn, uid, false);
+        }
+    }
+
+    std::vector<std::vector<std::string>> rows;
+    std::vector<int> selection;
+};
+
+// A shell that notes, for every error box, how much of Error.log was
+// already written when the box came up.
+class OrderShell : public FakeShell {
+public:
+    explicit OrderShell(std::filesystem::path errorLog) : errorLog_(std::move(errorLog)) {}
+    void showError(const std::string& text) override {
+        errorLogAtBox.push_back(ReadBytes(errorLog_));
+        FakeShell::showError(text);
+    }
+    std::vector<std::string> errorLogAtBox;
+
+private:
+    std::filesystem::path errorLog_;
+};
+
+struct Program {
+    TempDir dir;
+    FixedClock clock{LocalDateTime{std::chrono::year{2026} / 3 / 9, 10, 12, 12}};
+    Logger logger{dir.path(), clock};
+    OrderShell shell{logger.errorLog()};
+    ErrorReporter errors{logger, shell};
+    config::AppSettings record;
+    config::Settings settings{dir.path(), record, errors};
+
+    std::filesystem::path ini() const { return settings.path(); }
+    void writeIni(const std::string& text) const { WriteBytes(ini(), text); }
+    std::string read(const char* section, const std::string& key) const {
+        return config::ReadIni(section, key, "<missing>", ini(), config::kIniSize);
+    }
+    std::string errorLog() const { return ReadBytes(logger.errorLog()); }
+};
+
+// "[Forward]" with Node0 ... Node(count-1) = "Alias<i>|AE<i>".
+inline std::string ForwardSection(int count) {
+    std::string s = "[Forward]\r\n";
+    for (int i = 0; i < count; ++i) {
+        s += "Node" + std::to_string(i) + "=Alias" + std::to_string(i) + "|AE" + std::to_string(i) + "\r\n";
+    }
+    return s;
+}
+
+// "[Active]" with the given values for keys 0, 1, ...
+inline std::string ActiveSection(const std::vector<std::string>& values) {
+    std::string s = "[Active]\r\n";
+    for (std::size_t i = 0; i < values.size(); ++i) s += std::to_string(i) + "=" + values[i] + "\r\n";
+    return s;
+}
+
+}  // namespace pelko::test

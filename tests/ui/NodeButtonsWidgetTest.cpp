@@ -1,0 +1,108 @@
+// The node buttons, the "..." menu and the Send button bound to the main
+// window, on the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QMenu>
+#include <QPushButton>
+
+#include "app/qt/MainWindow.h"
+#include "config/IniFile.h"
+#include "log/Clock.h"
+#include "log/Logger.h"
+#include "support/FakeToolkit.h"
+#include "support/TempDir.h"
+
+namespace pelko::test {
+namespace {
+
+bool Bold(const QPushButton* b) {
+    return b->font().bold();
+}
+
+// The face colour beside the caption.
+QColor Face(QPushButton* b) {
+    return b->grab().toImage().pixelColor(5, b->height() / 2);
+}
+
+const QColor kGreen(0, 255, 0);
+
+QStringList ShownItems(const QMenu* menu) {
+    QStringList r;
+    for (const QAction* a : menu->actions()) {
+        if (a->isVisible()) r << a->text();
+    }
+    return r;
+}
+
+TEST(NodeButtonsWidget, ButtonsMarksMenuAndSend) {
+    TempDir dir;
+    std::string ini = "[Forward]\r\n";
+    for (int i = 0; i < 10; ++i) {
+        ini += "Node" + std::to_string(i) + "=Alias" + std::to_string(i) + "|AE" + std::to_string(i) + "\r\n";
+    }
+    WriteBytes(dir / "Settings.ini", ini + "[Active]\r\n1=1\r\n");
+    FixedClock clock(LocalDateTime{std::chrono::year{2026} / 3 / 9, 10, 0, 0});
+    Logger logger(dir.path(), clock);
+    FakeToolkit kit;
+    ui::MainWindow w({dir.path(), clock, logger, kit});
+    w.load();
+    w.show();
+
+    // Slots 0 to 6 in the search frame, slot 7 on the window.
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        QPushButton* b = w.cmdNode[static_cast<std::size_t>(i)];
+        EXPECT_FALSE(b->isHidden());
+        EXPECT_EQ(b->text(), QStringLiteral("Alias%1").arg(i));
+        EXPECT_EQ(b->parentWidget() == w.fraSearch, i < 7);
+    }
+    EXPECT_FALSE(w.cmdMore->isHidden());
+
+    // The mark saved at the last close, then clicks.
+    EXPECT_TRUE(Bold(w.cmdNode[1]));
+    EXPECT_EQ(Face(w.cmdNode[1]), kGreen);
+    QPushButton* b0 = w.cmdNode[0];
+    EXPECT_FALSE(Bold(b0));
+    EXPECT_NE(Face(b0), kGreen);
+    b0->click();
+    EXPECT_TRUE(Bold(b0));
+    EXPECT_EQ(Face(b0), kGreen);
+    b0->click();
+    EXPECT_FALSE(Bold(b0));
+    EXPECT_NE(Face(b0), kGreen);
+
+    // "...": the nodes from the eighth on; opened twice, listed once.
+    w.cmdMore->click();
+    w.mnuNodes->hide();
+    w.cmdMore->click();
+    EXPECT_TRUE(w.mnuNodes->isVisible());
+    EXPECT_EQ(ShownItems(w.mnuNodes), (QStringList{"Alias7", "Alias8", "Alias9"}));
+    EXPECT_FALSE(w.mnuEmpty0->isVisible());
+    QAction* node9 = w.mnuNodes->actions().last();
+    w.mnuNodes->hide();
+    node9->trigger();
+    EXPECT_EQ(w.cmdNode[7]->text(), QStringLiteral("Alias9"));
+    EXPECT_TRUE(Bold(w.cmdNode[7]));
+    EXPECT_EQ(Face(w.cmdNode[7]), kGreen);
+    EXPECT_EQ(w.nodeSlots().SelectedNodes(), (std::vector<std::string>{"AE1", "AE9"}));
+
+    // Send with no node marked: nothing goes out, the button is disabled.
+    w.cmdNode[1]->click();
+    w.cmdNode[7]->click();
+    w.cmdSend->setEnabled(true);
+    w.cmdSend->click();
+    EXPECT_FALSE(w.cmdSend->isEnabled());
+    EXPECT_EQ(kit.queryAssociations, 0);
+    EXPECT_EQ(w.windowTitle(), QStringLiteral("Pelko"));
+
+    // Closing saves the marks.
+    w.cmdNode[2]->click();
+    w.close();
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(config::ReadIni("Active", std::to_string(i), "", dir / "Settings.ini"), i == 2 ? "1" : "0");
+    }
+}
+
+}  // namespace
+}  // namespace pelko::test
