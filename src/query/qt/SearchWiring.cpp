@@ -10,12 +10,16 @@
 
 namespace pelko::ui {
 
-// The search panel's binding, the grid and their logic. The logic objects
-// are made on first use: they share the window's action gate, which exists
-// only once the wiring is done.
+// The search panel's binding, the grid and their logic.
 struct MainWindow::SearchParts {
     SearchParts(MainWindow& w, ResultGridWidget* g)
-        : window(w), grid(g), panel(w), menu(w.mnuSelect, g->viewport()) {}
+        : window(w),
+          grid(g),
+          panel(w),
+          menu(w.mnuSelect, g->viewport()),
+          gridLogic_(*grid, menu, window, window.errors(), window.gate()),
+          studySearch_(panel, *grid, window, window.settings(), window.services().toolkit, window.errors(),
+                       window.services().clock, window.gate()) {}
     ~SearchParts() {
         // The grid widget outlives this during the window's teardown.
         grid->onHeaderClick = nullptr;
@@ -25,22 +29,8 @@ struct MainWindow::SearchParts {
     SearchParts(const SearchParts&) = delete;
     SearchParts& operator=(const SearchParts&) = delete;
 
-    query::ResultGrid& gridLogic() {
-        if (!gridLogic_) {
-            gridLogic_ =
-                std::make_unique<query::ResultGrid>(*grid, menu, window, window.errors(), window.gate());
-        }
-        return *gridLogic_;
-    }
-
-    query::StudySearch& search() {
-        if (!studySearch_) {
-            studySearch_ = std::make_unique<query::StudySearch>(panel, *grid, window, window.settings(),
-                                                                window.services().toolkit, window.errors(),
-                                                                window.services().clock, window.gate());
-        }
-        return *studySearch_;
-    }
+    query::ResultGrid& gridLogic() { return gridLogic_; }
+    query::StudySearch& search() { return studySearch_; }
 
     MainWindow& window;
     ResultGridWidget* grid;  // owned by gridArea
@@ -48,8 +38,8 @@ struct MainWindow::SearchParts {
     QtSelectMenu menu;
 
 private:
-    std::unique_ptr<query::ResultGrid> gridLogic_;
-    std::unique_ptr<query::StudySearch> studySearch_;
+    query::ResultGrid gridLogic_;
+    query::StudySearch studySearch_;
 };
 
 query::ResultGridView& MainWindow::resultGrid() {

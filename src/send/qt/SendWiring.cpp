@@ -4,17 +4,11 @@ namespace pelko::ui {
 
 // Binds the Send button to the main window.
 void MainWindow::wireSend() {
-    connect(cmdSend, &QPushButton::clicked, this, [this] { sender().Send(); });
+    sender_ = std::make_unique<send::Sender>(*this, settings_, errors_, services_.toolkit, resultGrid(),
+                                             *nodeSlots_, gate());
+    connect(cmdSend, &QPushButton::clicked, this, [this] { sender_->Send(); });
 }
 
-// Made on first use: the action gate belongs to the window's logic, which
-// exists only after the wiring.
-send::Sender& MainWindow::sender() {
-    if (!sender_) {
-        sender_ = std::make_unique<send::Sender>(*this, settings_, errors_, services_.toolkit, resultGrid(),
-                                                 *nodeSlots_, gate());
-    }
-    return *sender_;
-}
+send::Sender& MainWindow::sender() { return *sender_; }
 
 }  // namespace pelko::ui
