@@ -163,8 +163,11 @@ void SettingsDialogLogic::Save() {
         write("Forward", "Node" + std::to_string(i), entry);
         record.NodeList[i] = entry;
     }
-    // The empty key ends the list; longer lists saved before stay behind it unread.
+    // The empty key ends the list; longer lists saved before stay behind it
+    // unread. NodeList ends at the same place, so that a shortened list does
+    // not bring its old tail back before the node buttons re-read the file.
     write("Forward", "Node" + std::to_string(count), "");
+    if (count < record.NodeList.size()) record.NodeList[count].clear();
     write("Local", "AET", form_.localAET);
     write("Query", "AET", form_.queryAET);
     write("Query", "IP", form_.queryIP);

@@ -47,6 +47,17 @@ QLineEdit* AddField(QWidget* parent, int left, int top, int width, int height) {
     return field;
 }
 
+// The designed font, made smaller where a substitute for Tahoma is too wide
+// for the caption to fit inside the frame.
+void FitCheckBox(QCheckBox* box, QFont font) {
+    const int room = box->parentWidget()->width() - box->x() - 2;
+    box->setFont(font);
+    while (box->sizeHint().width() > room && font.pointSizeF() > 7.0) {
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+        box->setFont(font);
+    }
+}
+
 // A frame with a caption and, inside it, the borderless panel of its fields.
 QWidget* AddFrame(QWidget* parent, QGroupBox*& frame, const char* caption, const QRect& frameRect,
                   const QRect& panelRect) {
@@ -112,7 +123,7 @@ void SettingsDialog::buildControls() {
     chkUseForward->setGeometry(12, 66, 145, 22);
     chkRegistered = new QCheckBox(QStringLiteral("Use 'Registered Date'"), fraLocal);
     chkRegistered->setGeometry(12, 93, 172, 25);
-    for (auto* box : {chkUseForward, chkRegistered}) box->setFont(DialogFont(kTahoma, 9.75, true));
+    for (auto* box : {chkUseForward, chkRegistered}) FitCheckBox(box, DialogFont(kTahoma, 9.75, true));
 
     cmdApply = AddButton(this, "Save", 261, 402, 82, 28);
     cmdApply->setDefault(true);
