@@ -106,18 +106,5 @@ TEST(NodeEntryLogic, ConfirmChangesTheListOrRefusesWithAMessage) {
     }
 }
 
-TEST(NodeEntryLogic, CancelChangesNothing) {
-    FakeNodeEntryView view;
-    FakeNodeList list;
-    list.rows = {{"A", "AA"}};
-    test::FakeShell shell;
-    NodeEntryLogic logic(view, shell, list, Mode::Edit);
-    view.alias = "changed";
-    logic.Cancel();
-    EXPECT_TRUE(view.closed);
-    EXPECT_FALSE(list.saveEnabled);
-    EXPECT_EQ(list.rows, (std::vector<NodeRow>{{"A", "AA"}}));
-}
-
 }  // namespace
 }  // namespace pelko::config

@@ -102,13 +102,6 @@ TEST_F(SettingsDialogLogicTest, OpeningFillsTheListFromNodeListAndTheFieldsFromT
     EXPECT_FALSE(logic->form().saveEnabled);
 }
 
-TEST_F(SettingsDialogLogicTest, WithoutAPortInTheFileThePortFieldShowsZero) {
-    WriteBytes(ini(), "[Query]\r\nAET=PACS\r\n");
-    record.QueryPort = 4242;  // from an older file
-    open();
-    EXPECT_EQ(view->fields[SettingsField::QueryPort], "0");
-}
-
 TEST_F(SettingsDialogLogicTest, SaveStateFollowsTheListedChangesOnly) {
     setNodeList({"A|AA", "B|BB"});
     const struct {
