@@ -1,0 +1,39 @@
+// AccessForm: the password prompt that guards the settings dialog.
+#pragma once
+
+#include <QDialog>
+
+#include "config/AccessFormLogic.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace pelko::ui {
+
+class AccessForm : public QDialog, private config::AccessFormView {
+    Q_OBJECT
+public:
+    explicit AccessForm(QWidget* owner);
+
+    // Controls, for the widget tests.
+    QLineEdit* txtPassword = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QLabel* Label1 = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    // AccessFormView
+    std::string passwordText() const override;
+    void setPasswordBackground(config::Rgb colour) override;
+    void focusPassword() override;
+    void closeForm(bool granted) override;
+
+    config::AccessFormLogic logic_;
+};
+
+}  // namespace pelko::ui

@@ -1,0 +1,57 @@
+#include "config/qt/DialogSupport.h"
+
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+
+namespace pelko::ui {
+
+QFont DialogFont(const QString& family, double points, bool bold) {
+    QFont font(family);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+void MakeFixedDialog(QDialog* dialog, int width, int height) {
+    dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    dialog->setFixedSize(width, height);
+    dialog->setModal(true);
+}
+
+void RefuseLineBreaks(QLineEdit* field) {
+    static const QRegularExpression noBreaks(QStringLiteral("[^\\r\\n]*"));
+    field->setValidator(new QRegularExpressionValidator(noBreaks, field));
+}
+
+std::optional<int> TypedCharacter(const QKeyEvent* event) {
+    if (event->matches(QKeySequence::Paste)) return 22;
+    if (event->matches(QKeySequence::Copy)) return 3;
+    if (event->matches(QKeySequence::Cut)) return 24;
+    switch (event->key()) {
+        case Qt::Key_Backspace:
+            return 8;
+        case Qt::Key_Delete:
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Escape:
+            return std::nullopt;
+        default:
+            break;
+    }
+    const auto mods = event->modifiers();
+    if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) && event->key() >= Qt::Key_A &&
+        event->key() <= Qt::Key_Z) {
+        return event->key() - Qt::Key_A + 1;
+    }
+    const QString text = event->text();
+    if (text.isEmpty()) return std::nullopt;
+    return text.at(0).unicode();
+}
+
+}  // namespace pelko::ui

@@ -1,0 +1,34 @@
+// Pieces shared by the settings dialogs' widgets.
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QString>
+#include <optional>
+#include <string>
+
+class QKeyEvent;
+class QLineEdit;
+
+namespace pelko::ui {
+
+inline QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+QFont DialogFont(const QString& family, double points, bool bold = false);
+
+// Fixed border, no minimise or maximise box, client area of the given size.
+void MakeFixedDialog(QDialog* dialog, int width, int height);
+
+// Refuses text with a line break (a paste): the value would otherwise break
+// the line structure of Settings.ini.
+void RefuseLineBreaks(QLineEdit* field);
+
+// The character a key press types, as the key filters see it: Backspace is
+// 8, Ctrl with a letter the control character (Ctrl+V 22, Ctrl+C 3, Ctrl+X
+// 24), the clipboard shortcuts their Ctrl+letter codes. nullopt for keys that
+// type nothing (Delete, arrows, Tab, Enter, Escape); those pass unfiltered.
+std::optional<int> TypedCharacter(const QKeyEvent* event);
+
+}  // namespace pelko::ui

@@ -1,0 +1,74 @@
+// frmSettings: the node list and the archive settings, written back to
+// Settings.ini on "Save".
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <functional>
+
+#include "config/SettingsDialogLogic.h"
+#include "log/ErrorReport.h"
+
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTreeWidget;
+
+namespace pelko::ui {
+
+class SettingsDialog : public QDialog, private config::SettingsDialogView, private MessageBoxes {
+    Q_OBJECT
+public:
+    // Fills itself on construction (NodeList, then the file through GetINI).
+    SettingsDialog(QWidget* owner, config::Settings& settings, std::function<void()> configButton);
+
+    // Controls, for the widget tests.
+    QTreeWidget* lvNodes = nullptr;
+    QPushButton* cmdAdd = nullptr;
+    QPushButton* cmdEdit = nullptr;
+    QPushButton* cmdDelete = nullptr;
+    QGroupBox* fraQuery = nullptr;
+    QGroupBox* fraLocal = nullptr;
+    std::array<QLabel*, 4> lblSettings{};
+    QLineEdit* txtQuAET = nullptr;
+    QLineEdit* txtQuIP = nullptr;
+    QLineEdit* txtQuPort = nullptr;
+    QLineEdit* txtLocAET = nullptr;
+    QCheckBox* chkUseForward = nullptr;
+    QCheckBox* chkRegistered = nullptr;
+    QPushButton* cmdApply = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildControls();
+    void bind();
+    QLineEdit* field(config::SettingsField which) const;
+
+    // SettingsDialogView
+    void appendRow(const config::NodeRow& row) override;
+    void setRow(int index, const config::NodeRow& row) override;
+    void removeRow(int index) override;
+    void clearSelection() override;
+    void setFieldText(config::SettingsField field, const std::string& text) override;
+    void setChecked(config::SettingsCheck check, bool on) override;
+    void setSaveEnabled(bool on) override;
+    void runNodeEntry(config::NodeEntryLogic::Mode mode, const config::NodeRow& initial) override;
+    void closeDialog() override { reject(); }
+
+    // MessageBoxes
+    void showError(const std::string& text) override;
+    void showInfo(const std::string& text) override;
+
+    config::SettingsDialogLogic logic_;
+    // Set while the logic updates the widgets, so that their signals are not
+    // taken for the user's actions.
+    bool mirroring_ = false;
+};
+
+}  // namespace pelko::ui

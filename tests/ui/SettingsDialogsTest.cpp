@@ -1,0 +1,161 @@
+// The settings dialogs' widgets bound to their logic, on the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "config/AppSettings.h"
+#include "config/Settings.h"
+#include "config/qt/AccessForm.h"
+#include "config/qt/NodeEntryDialog.h"
+#include "config/qt/SettingsDialog.h"
+#include "log/Clock.h"
+#include "log/ErrorReport.h"
+#include "log/Logger.h"
+#include "support/FakeShell.h"
+#include "support/NodeRowPrinter.h"
+#include "support/TempDir.h"
+
+QT_BEGIN_NAMESPACE
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}
+QT_END_NAMESPACE
+
+namespace pelko::ui {
+namespace {
+
+void Key(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QApplication::sendEvent(target, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
+    QApplication::sendEvent(target, &release);
+}
+
+void Type(QWidget* target, const QString& text) {
+    for (QChar c : text) Key(target, c.toUpper().unicode(), Qt::NoModifier, QString(c));
+}
+
+QColor Base(const QLineEdit* field) {
+    return field->palette().color(QPalette::Base);
+}
+
+TEST(SettingsDialogsUi, AccessFormTurnsRedOnAWrongPasswordAndIgnoresEscape) {
+    AccessForm form(nullptr);
+    form.show();
+    EXPECT_EQ(form.windowTitle(), "Authentification");
+    EXPECT_EQ(form.size(), QSize(258, 123));
+    EXPECT_EQ(form.txtPassword->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(form.txtPassword->geometry(), QRect(8, 40, 241, 25));
+
+    Type(form.txtPassword, "Glimmer");
+    Key(form.txtPassword, Qt::Key_Return, Qt::NoModifier, "\r");
+    EXPECT_EQ(Base(form.txtPassword), QColor(255, 0, 0));
+    EXPECT_TRUE(form.isVisible());
+    Key(form.txtPassword, Qt::Key_Backspace, Qt::NoModifier, "\b");
+    EXPECT_EQ(Base(form.txtPassword), QColor(255, 255, 255));
+    Key(form.txtPassword, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    EXPECT_TRUE(form.isVisible()) << "Escape is not bound to Cancel";
+
+    form.txtPassword->clear();
+    Type(form.txtPassword, "glimmer");
+    Key(form.txtPassword, Qt::Key_Return, Qt::NoModifier, "\r");
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+}
+
+TEST(SettingsDialogsUi, SettingsDialogFiltersKeysAndMirrorsTheList) {
+    test::TempDir dir;
+    FixedClock clock{LocalDateTime{}};
+    Logger logger(dir.path(), clock);
+    test::FakeShell shell;
+    ErrorReporter errors(logger, shell);
+    config::AppSettings record;
+    record.NodeList[0] = "CT|CT_AE";
+    record.NodeList[1] = "a|b|c";
+    config::Settings settings(dir.path(), record, errors);
+    int rebuilt = 0;
+    SettingsDialog dialog(nullptr, settings, [&] { ++rebuilt; });
+    dialog.show();
+
+    EXPECT_EQ(dialog.size(), QSize(439, 443));
+    ASSERT_EQ(dialog.lvNodes->topLevelItemCount(), 2);
+    EXPECT_EQ(dialog.lvNodes->topLevelItem(1)->text(0), "a");
+    EXPECT_EQ(dialog.lvNodes->topLevelItem(1)->text(1), "b");
+    EXPECT_EQ(dialog.lvNodes->columnWidth(0), 207);
+    EXPECT_EQ(dialog.txtQuPort->text(), "0");
+    EXPECT_FALSE(dialog.cmdApply->isEnabled());
+
+    QApplication::clipboard()->setText("12ab");
+    for (QLineEdit* field : {dialog.txtQuPort, dialog.txtQuIP}) {
+        const QString before = field->text();
+        Type(field, "x .");
+        Key(field, Qt::Key_V, Qt::ControlModifier, "\x16");
+        Key(field, Qt::Key_V, Qt::ControlModifier);
+        Key(field, Qt::Key_Insert, Qt::ShiftModifier);
+        EXPECT_EQ(field->text(), field == dialog.txtQuIP ? before + "." : before);
+    }
+    EXPECT_TRUE(dialog.cmdApply->isEnabled()) << "the dot in the IP field was accepted";
+
+    Type(dialog.txtQuPort, "5");
+    EXPECT_EQ(dialog.txtQuPort->text(), "05");
+    dialog.txtLocAET->insert("x\ny");
+    EXPECT_EQ(dialog.txtLocAET->text(), "") << "a line break would split the line in Settings.ini";
+
+    dialog.lvNodes->setCurrentItem(dialog.lvNodes->topLevelItem(0));
+    dialog.cmdDelete->click();
+    ASSERT_EQ(dialog.lvNodes->topLevelItemCount(), 1);
+    EXPECT_TRUE(dialog.lvNodes->selectedItems().isEmpty());
+    dialog.cmdDelete->click();
+    EXPECT_EQ(dialog.lvNodes->topLevelItemCount(), 1);
+
+    Key(dialog.txtQuAET, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    EXPECT_TRUE(dialog.isVisible());
+    dialog.cmdCancel->click();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_FALSE(std::filesystem::exists(settings.path()));
+    EXPECT_EQ(rebuilt, 0);
+}
+
+class OneRowList : public config::NodeListEditor {
+public:
+    int rowCount() const override { return 1; }
+    void appendRow(const config::NodeRow&) override {}
+    void replaceSelectedRow(const config::NodeRow& r) override { row = r; }
+    void enableSave() override { saveEnabled = true; }
+    config::NodeRow row{"CT", "CT_AE"};
+    bool saveEnabled = false;
+};
+
+TEST(SettingsDialogsUi, NodeEntryDialogLimitsTheAETAndPutsTheCaretAtTheEnd) {
+    OneRowList list;
+    NodeEntryDialog dialog(nullptr, config::NodeEntryLogic::Mode::Edit, list.row, list);
+    dialog.show();
+    EXPECT_EQ(dialog.windowTitle(), "Edit Entry");
+    EXPECT_EQ(dialog.cmdOK->text(), "Save");
+    EXPECT_EQ(dialog.txtAlias->text(), "CT");
+
+    QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(dialog.txtAET, &focus);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialog.txtAET->hasSelectedText());
+    EXPECT_EQ(dialog.txtAET->cursorPosition(), 5);
+
+    Type(dialog.txtAET, "0123456789ABCDEF");
+    EXPECT_EQ(dialog.txtAET->text(), "CT_AE0123456789A");
+    Key(dialog.txtAET, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    EXPECT_TRUE(dialog.isVisible());
+    Key(dialog.txtAET, Qt::Key_Return, Qt::NoModifier, "\r");
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(list.row, (config::NodeRow{"CT", "CT_AE0123456789A"}));
+    EXPECT_TRUE(list.saveEnabled);
+}
+
+}  // namespace
+}  // namespace pelko::ui
