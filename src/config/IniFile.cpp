@@ -1,9 +1,329 @@
-// Placeholder until the reader and writer land.
 #include "config/IniFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <system_error>
+#include <vector>
+
+#include "log/Latin1.h"
+
 namespace pelko::config {
-std::string ReadIni(std::string_view, std::string_view, std::string_view d, const std::filesystem::path&, int) {
-    return std::string(d);
+namespace {
+
+namespace fs = std::filesystem;
+
+// A UTF-8 byte-order mark left by an editor. It is skipped on reading (the
+// first section would otherwise be unreadable) and kept on writing.
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+// Every line this code adds ends like this, whatever the rest of the file uses.
+constexpr std::string_view kNewLine = "\r\n";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v';
 }
-bool WriteIni(std::string_view, std::string_view, std::string_view, const std::filesystem::path&) { return false; }
+
+std::string_view TrimLeft(std::string_view s) {
+    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
+    return s;
+}
+
+std::string_view TrimRight(std::string_view s) {
+    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+std::string_view Trim(std::string_view s) {
+    return TrimRight(TrimLeft(s));
+}
+
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
+}
+
+enum class LineKind { kBlank, kComment, kSection, kKey };
+
+// One line of the file, as views into the file's bytes.
+struct Line {
+    std::string_view text;  // without its line end
+    std::string_view eol;   // "\r\n", "\n", "\r", or "" on a last line without one
+    LineKind kind = LineKind::kBlank;
+    std::string_view name;   // section name or key, trimmed as it is matched
+    std::string_view value;  // key lines: the value, trimmed, quotes still on
+    bool hasEquals = false;  // key lines: a line without '=' never matches a key
+};
+
+void Classify(Line& line) {
+    const std::string_view t = Trim(line.text);
+    if (t.empty()) {
+        line.kind = LineKind::kBlank;
+    } else if (t.front() == '[') {
+        // The name ends at the first ']'; a header without one runs to the end of the line.
+        line.kind = LineKind::kSection;
+        std::string_view inner = t.substr(1);
+        inner = inner.substr(0, inner.find(']'));
+        line.name = Trim(inner);
+    } else if (t.front() == ';') {
+        line.kind = LineKind::kComment;
+    } else {
+        line.kind = LineKind::kKey;
+        const std::size_t eq = t.find('=');
+        line.hasEquals = eq != std::string_view::npos;
+        line.name = line.hasEquals ? TrimRight(t.substr(0, eq)) : t;
+        line.value = line.hasEquals ? TrimLeft(t.substr(eq + 1)) : std::string_view{};
+    }
+}
+
+struct ParsedFile {
+    std::string_view bom;  // the byte-order mark, or ""
+    std::vector<Line> lines;
+};
+
+// Splits bytes into lines at CRLF, LF or CR, remembering each line end so
+// that untouched lines can be written back byte for byte.
+ParsedFile Parse(std::string_view bytes) {
+    ParsedFile parsed;
+    if (bytes.substr(0, kBom.size()) == kBom) {
+        parsed.bom = bytes.substr(0, kBom.size());
+        bytes.remove_prefix(kBom.size());
+    }
+    std::size_t pos = 0;
+    while (pos < bytes.size()) {
+        Line line;
+        const std::size_t end = bytes.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) {
+            line.text = bytes.substr(pos);
+            pos = bytes.size();
+        } else {
+            const bool crlf = bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n';
+            const std::size_t eolLength = crlf ? 2 : 1;
+            line.text = bytes.substr(pos, end - pos);
+            line.eol = bytes.substr(end, eolLength);
+            pos = end + eolLength;
+        }
+        Classify(line);
+        parsed.lines.push_back(line);
+    }
+    return parsed;
+}
+
+// Where a section and key are in the file. Only the first section of the
+// name counts, and in it only the first key of the name.
+struct Location {
+    std::optional<std::size_t> section;
+    std::optional<std::size_t> key;
+    std::size_t lastKeyLine = 0;  // the header itself when the section has no key lines
+};
+
+Location Locate(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+    Location where;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].kind == LineKind::kSection && EqualsNoCase(lines[i].name, section)) {
+            where.section = i;
+            break;
+        }
+    }
+    if (!where.section) return where;
+    where.lastKeyLine = *where.section;
+    for (std::size_t i = *where.section + 1; i < lines.size() && lines[i].kind != LineKind::kSection; ++i) {
+        if (lines[i].kind != LineKind::kKey) continue;
+        where.lastKeyLine = i;
+        if (!where.key && lines[i].hasEquals && EqualsNoCase(lines[i].name, key)) where.key = i;
+    }
+    return where;
+}
+
+// One pair of like quotes around the whole value goes; the blanks inside stay.
+std::string_view Unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
+        return value.substr(1, value.size() - 2);
+    }
+    return value;
+}
+
+std::string_view CutToSize(std::string_view text, int size) {
+    const std::size_t limit = size > 0 ? static_cast<std::size_t>(size) - 1 : 0;
+    return text.substr(0, std::min(limit, text.size()));
+}
+
+std::optional<std::string> ReadAll(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (in.bad()) return std::nullopt;
+    return bytes;
+}
+
+std::string KeyLine(std::string_view key, std::string_view value) {
+    std::string line;
+    line.append(key).append("=").append(value).append(kNewLine);
+    return line;
+}
+
+std::string SectionBlock(std::string_view section, std::string_view key, std::string_view value) {
+    std::string block;
+    block.append("[").append(section).append("]").append(kNewLine);
+    return block + KeyLine(key, value);
+}
+
+// The file's new text: one line replaced, one key line inserted, or one
+// section appended. Every other byte is copied as it was.
+std::string Rewrite(std::string_view old, std::string_view section, std::string_view key,
+                    std::string_view value) {
+    const ParsedFile parsed = Parse(old);
+    const Location where = Locate(parsed.lines, section, key);
+    if (!where.section) {
+        std::string out(old);
+        if (!parsed.lines.empty() && parsed.lines.back().eol.empty()) out.append(kNewLine);
+        return out + SectionBlock(section, key, value);
+    }
+    std::string out(parsed.bom);
+    out.reserve(old.size() + key.size() + value.size() + 4);
+    for (std::size_t i = 0; i < parsed.lines.size(); ++i) {
+        const Line& line = parsed.lines[i];
+        if (where.key == i) {
+            // The replaced line is rewritten whole: the key as the file spells
+            // it, without the blanks that surrounded it, then the new value.
+            // Its own line end stays.
+            out.append(line.name).append("=").append(value).append(line.eol);
+            continue;
+        }
+        out.append(line.text);
+        if (!where.key && i == where.lastKeyLine) {
+            out.append(line.eol.empty() ? kNewLine : line.eol);
+            out.append(KeyLine(key, value));
+        } else {
+            out.append(line.eol);
+        }
+    }
+    return out;
+}
+
+// A write must not get through to a file that is marked read-only. Root
+// passes every permission check of the system, so the mode bits are looked
+// at first; the open for appending (which changes nothing) catches the rest.
+bool MayWrite(const fs::path& file, const struct stat& info) {
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Opens a new file "<name>.tmp-<8 hex digits>" next to target.
+int CreateTempFile(const fs::path& target, fs::path& temp) {
+    std::random_device random;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".tmp-%08x", static_cast<unsigned>(random()));
+        temp = target;
+        temp += suffix;
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// Writes bytes to a temporary file in target's folder and renames it over
+// target, so that a crash or a full disk never leaves half a file behind.
+// The new file gets the owner and mode of the file it replaces.
+bool ReplaceFile(const fs::path& target, std::string_view bytes, const struct stat* previous) {
+    fs::path temp;
+    const int fd = CreateTempFile(target, temp);
+    if (fd < 0) return false;
+    bool ok = WriteAll(fd, bytes);
+    if (ok && previous) {
+        if ((previous->st_uid != ::geteuid() || previous->st_gid != ::getegid()) &&
+            ::fchown(fd, previous->st_uid, previous->st_gid) != 0) {
+            // Not ours to give away: the file keeps our owner, with the old mode.
+        }
+        ok = ::fchmod(fd, previous->st_mode & 07777) == 0;
+    }
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    std::error_code ec;
+    if (ok) fs::rename(temp, target, ec);
+    if (!ok || ec) {
+        fs::remove(temp, ec);
+        return false;
+    }
+    const int dirFd = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
+                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dirFd >= 0) {
+        ::fsync(dirFd);
+        ::close(dirFd);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string ReadIni(std::string_view section, std::string_view key, std::string_view defaultValue,
+                    const std::filesystem::path& file, int size) {
+    const std::string sectionText = Utf8ToLatin1(section);
+    const std::string keyText = Utf8ToLatin1(key);
+    if (const auto bytes = ReadAll(file)) {
+        const ParsedFile parsed = Parse(*bytes);
+        const Location where = Locate(parsed.lines, Trim(sectionText), Trim(keyText));
+        if (where.key) return Latin1ToUtf8(CutToSize(Unquote(parsed.lines[*where.key].value), size));
+    }
+    const std::string defaultText = Utf8ToLatin1(defaultValue);
+    return Latin1ToUtf8(CutToSize(TrimRight(defaultText), size));
+}
+
+bool WriteIni(std::string_view section, std::string_view key, std::string_view value,
+              const std::filesystem::path& file) {
+    const std::string sectionText(Trim(Utf8ToLatin1(section)));
+    const std::string keyText(Trim(Utf8ToLatin1(key)));
+    const std::string valueText = Utf8ToLatin1(value);
+
+    // A link to the settings stays a link: the file it points to is replaced.
+    std::error_code ec;
+    fs::path target = file;
+    if (fs::is_symlink(fs::symlink_status(file, ec))) {
+        target = fs::canonical(file, ec);
+        if (ec) return false;
+    }
+    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    if (!fs::is_directory(folder, ec)) return false;
+
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) {
+        if (errno != ENOENT) return false;
+        return ReplaceFile(target, SectionBlock(sectionText, keyText, valueText), nullptr);
+    }
+    if (!S_ISREG(info.st_mode) || !MayWrite(target, info)) return false;
+    const auto old = ReadAll(target);
+    if (!old) return false;
+    const std::string updated = Rewrite(*old, sectionText, keyText, valueText);
+    if (updated == *old) return true;
+    return ReplaceFile(target, updated, &info);
+}
+
 }  // namespace pelko::config

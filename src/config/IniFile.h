@@ -1,4 +1,7 @@
-// Settings.ini reader and writer with the profile-string semantics.
+// Settings.ini access with the profile-string behaviour that the files in the
+// field were written with: case-blind names, the first section and the first
+// key of a name win, blanks and one pair of outer quotes are dropped on
+// reading, and a write changes only the one line it is about.
 #pragma once
 
 #include <filesystem>
@@ -8,8 +11,15 @@
 namespace pelko::config {
 
 // Names and values are UTF-8 inside the program; the file is ISO-8859-1.
+// Returns the value of key in the first section named section, without its
+// outer blanks and one pair of enclosing quotes, cut to size - 1 characters.
+// A missing file, section or key gives defaultValue without its trailing
+// blanks. The file is opened, read and closed on every call.
 std::string ReadIni(std::string_view section, std::string_view key, std::string_view defaultValue,
                     const std::filesystem::path& file, int size = 256);
+
+// Stores value under key in the first section named section, creating the
+// file (when its folder exists), the section or the key as needed.
 // Returns false when the write could not be done; the file is then unchanged.
 bool WriteIni(std::string_view section, std::string_view key, std::string_view value,
               const std::filesystem::path& file);
