@@ -4,6 +4,7 @@
 
 #include "app/qt/MainWindow.h"
 #include "app/qt/SingleInstance.h"
+#include "dicom/PumpingToolkit.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
 #include "log/Clock.h"
 #include "log/Logger.h"
@@ -20,9 +21,11 @@ int main(int argc, char* argv[]) {
     pelko::SystemClock clock;
     const std::filesystem::path programFolder = folder.toStdString();
     pelko::Logger logger(programFolder, clock);
-    auto toolkit = pelko::dicom::MakeDcmtkToolkit();
+    auto dcmtk = pelko::dicom::MakeDcmtkToolkit();
+    // Network calls block their handler, not the window.
+    pelko::dicom::PumpingToolkit toolkit(*dcmtk, [] { QCoreApplication::processEvents(); });
 
-    pelko::ui::MainWindow window({programFolder, clock, logger, *toolkit});
+    pelko::ui::MainWindow window({programFolder, clock, logger, toolkit});
     instance.onSecondCopy([&window] { window.bringToFront(); });
     window.load();
     window.show();
