@@ -1,11 +1,10 @@
 // C-FIND of the adapter against TestScp: what goes on the wire, how answers
 // are decoded, the result cap and every way the query can fail.
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <functional>
@@ -45,9 +44,14 @@ std::vector<Wire> WireOf(const WireDataset& ds) {
 
 // The search's criteria in the order the program adds them.
 std::vector<Attribute> SearchCriteria(const std::string& name, Tag dateTag, const std::string& date) {
-    return {{tags::PatientName, name},     {tags::PatientID, ""},  {tags::PatientSex, "M"},
-            {tags::PatientBirthDate, ""},  {dateTag, date},        {tags::QueryRetrieveLevel, "STUDY"},
-            {tags::StudyDescription, ""},  {tags::AccessionNumber, ""}};
+    return {{tags::PatientName, name},
+            {tags::PatientID, ""},
+            {tags::PatientSex, "M"},
+            {tags::PatientBirthDate, ""},
+            {dateTag, date},
+            {tags::QueryRetrieveLevel, "STUDY"},
+            {tags::StudyDescription, ""},
+            {tags::AccessionNumber, ""}};
 }
 
 struct IdentifierCase {
@@ -56,7 +60,9 @@ struct IdentifierCase {
     bool startFromRequest;  // Request() with its return keys, or an empty Dataset
     std::vector<Wire> expected;
 };
-void PrintTo(const IdentifierCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const IdentifierCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FindIdentifier : public ::testing::TestWithParam<IdentifierCase> {};
 
@@ -75,7 +81,8 @@ TEST_P(FindIdentifier, GoesOnTheWireExactly) {
 }
 
 // DCMTK keeps elements in tag order; so does the expected list.
-const Wire kReturnKeys[] = {{tags::StudyTime, "TM", ""}, {tags::Modality, "CS", ""}, {tags::StudyInstanceUID, "UI", ""}};
+const Wire kReturnKeys[] = {
+    {tags::StudyTime, "TM", ""}, {tags::Modality, "CS", ""}, {tags::StudyInstanceUID, "UI", ""}};
 
 INSTANTIATE_TEST_SUITE_P(
     , FindIdentifier,
@@ -119,7 +126,7 @@ INSTANTIATE_TEST_SUITE_P(
                        {{tags::PatientName, "Ωmega^Jürgen"}},
                        false,
                        {{{0x0008, 0x0005}, "CS", "ISO_IR 192"},
-                       {tags::QueryRetrieveLevel, "CS", "STUDY"},
+                        {tags::QueryRetrieveLevel, "CS", "STUDY"},
                         {tags::PatientName, "PN", "\xCE\xA9mega^J\xC3\xBCrgen"}}},
         IdentifierCase{"QueryLevelAddedWhenMissing",
                        {{tags::AccessionNumber, "A17"}},
@@ -135,7 +142,9 @@ struct DecodeCase {
     std::string expectedName;
     std::string expectedDescription;
 };
-void PrintTo(const DecodeCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const DecodeCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FindResultText : public ::testing::TestWithParam<DecodeCase> {};
 
@@ -167,16 +176,17 @@ TEST_P(FindResultText, IsDecodedByTheAnswersCharacterSet) {
     EXPECT_EQ(first.Attributes().Item(tags::RegisteredDate), "20240220");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    , FindResultText,
-    ::testing::Values(
-        DecodeCase{"IsoIr100", "ISO_IR 100", "M\xFCller^J\xFCrgen", "K\xF6rper", "Müller^Jürgen", "Körper"},
-        DecodeCase{"IsoIr192", "ISO_IR 192", "\xCE\xA9mega^J\xC3\xBCrgen", "K\xC3\xB6rper", "Ωmega^Jürgen",
-                   "Körper"},
-        DecodeCase{"NoneTakenAsLatin1", "", "M\xFCller^J\xFCrgen", "K\xF6rper", "Müller^Jürgen", "Körper"},
-        DecodeCase{"IsoIr144Cyrillic", "ISO_IR 144", "\xB1\xDE\xE0\xD8\xE1", "\xB3\xE0\xE3\xD4\xEC", "Борис",
-                   "Грудь"}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(, FindResultText,
+                         ::testing::Values(DecodeCase{"IsoIr100", "ISO_IR 100", "M\xFCller^J\xFCrgen",
+                                                      "K\xF6rper", "Müller^Jürgen", "Körper"},
+                                           DecodeCase{"IsoIr192", "ISO_IR 192", "\xCE\xA9mega^J\xC3\xBCrgen",
+                                                      "K\xC3\xB6rper", "Ωmega^Jürgen", "Körper"},
+                                           DecodeCase{"NoneTakenAsLatin1", "", "M\xFCller^J\xFCrgen",
+                                                      "K\xF6rper", "Müller^Jürgen", "Körper"},
+                                           DecodeCase{"IsoIr144Cyrillic", "ISO_IR 144",
+                                                      "\xB1\xDE\xE0\xD8\xE1", "\xB3\xE0\xE3\xD4\xEC", "Борис",
+                                                      "Грудь"}),
+                         [](const auto& info) { return info.param.name; });
 
 struct CapCase {
     std::string name;
@@ -186,7 +196,9 @@ struct CapCase {
     bool expectCancel;
     bool expectRelease;  // released normally, else aborted by us
 };
-void PrintTo(const CapCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const CapCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class FindCap : public ::testing::TestWithParam<CapCase> {};
 
@@ -216,11 +228,12 @@ TEST_P(FindCap, KeepsAtMostTheLimitAndStopsTheArchive) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(, FindCap,
-                         ::testing::Values(CapCase{"BelowTheLimit", 399, CancelMode::kHonour, 399, false, true},
-                                           CapCase{"CancelHonoured", 20000, CancelMode::kHonour, 400, true, true},
-                                           CapCase{"CancelIgnored", 200000, CancelMode::kIgnore, 400, true, false}),
-                         [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(
+    , FindCap,
+    ::testing::Values(CapCase{"BelowTheLimit", 399, CancelMode::kHonour, 399, false, true},
+                      CapCase{"CancelHonoured", 20000, CancelMode::kHonour, 400, true, true},
+                      CapCase{"CancelIgnored", 200000, CancelMode::kIgnore, 400, true, false}),
+    [](const auto& info) { return info.param.name; });
 
 TEST(FindSlowArchive, AnswersWithinTheBoundAreAllCollected) {
     TestScpBehaviour b;
@@ -241,7 +254,9 @@ struct FailureCase {
     std::int32_t number;
     std::vector<std::string> descriptionParts;  // "{peer}" stands for "AET (127.0.0.1:port)"
 };
-void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const FailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 TestScpBehaviour Behaviour(std::function<void(TestScpBehaviour&)> f) {
     TestScpBehaviour b;
@@ -302,39 +317,63 @@ TEST_P(FindFailure, IsADicomErrorNamingPeerAndCause) {
     const std::string peer = aet + " (127.0.0.1:" + std::to_string(port) + ")";
     for (auto part : c.descriptionParts) {
         if (auto at = part.find("{peer}"); at != std::string::npos) part.replace(at, 6, peer);
-        EXPECT_NE(std::string(error.what()).find(part), std::string::npos) << error.what() << "\nlacks: " << part;
+        EXPECT_NE(std::string(error.what()).find(part), std::string::npos)
+            << error.what() << "\nlacks: " << part;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     , FindFailure,
-    ::testing::Values(
-        FailureCase{"RefusedStatusA700", PeerKind::kTestScp, Behaviour([](auto& b) {
-                        b.matches = 2;
-                        b.findStatus = 0xA700;
-                    }),
-                    0xA700, {"C-FIND on {peer} failed: status 0xA700"}},
-        FailureCase{"UnableToProcessC001", PeerKind::kTestScp, Behaviour([](auto& b) { b.findStatus = 0xC001; }),
-                    0xC001, {"C-FIND on {peer} failed: status 0xC001"}},
-        FailureCase{"SilentArchive", PeerKind::kTestScp, Behaviour([](auto& b) { b.neverAnswer = true; }),
-                    dicom::kErrTimeout, {"C-FIND on {peer} failed: time-out"}},
-        FailureCase{"SlowArchive", PeerKind::kTestScp, Behaviour([](auto& b) {
-                        b.matches = 3;
-                        b.answerDelay = std::chrono::milliseconds(2500);
-                    }),
-                    dicom::kErrTimeout, {"C-FIND on {peer} failed: time-out"}},
-        FailureCase{"AbortedAfterThreeMatches", PeerKind::kTestScp, Behaviour([](auto& b) {
-                        b.matches = 10;
-                        b.abortAfter = 3;
-                    }),
-                    dicom::kErrAssociationAborted, {"C-FIND on {peer} failed: association aborted"}},
-        FailureCase{"RefusedAssociation", PeerKind::kTestScp,
-                    Behaviour([](auto& b) { b.refuseAssociation = true; }), dicom::kErrAssociationRejected,
-                    {"Association from PELKO to {peer} rejected", "called AE title not recognized"}},
-        FailureCase{"ClosedPort", PeerKind::kClosedPort, {}, dicom::kErrNoConnection,
-                    {"Association from PELKO to {peer} failed: no connection"}},
-        FailureCase{"NoAssociationAnswer", PeerKind::kSilentListener, {}, dicom::kErrTimeout,
-                    {"Association from PELKO to {peer} failed: time-out"}}),
+    ::testing::Values(FailureCase{"RefusedStatusA700",
+                                  PeerKind::kTestScp,
+                                  Behaviour([](auto& b) {
+                                      b.matches = 2;
+                                      b.findStatus = 0xA700;
+                                  }),
+                                  0xA700,
+                                  {"C-FIND on {peer} failed: status 0xA700"}},
+                      FailureCase{"UnableToProcessC001",
+                                  PeerKind::kTestScp,
+                                  Behaviour([](auto& b) { b.findStatus = 0xC001; }),
+                                  0xC001,
+                                  {"C-FIND on {peer} failed: status 0xC001"}},
+                      FailureCase{"SilentArchive",
+                                  PeerKind::kTestScp,
+                                  Behaviour([](auto& b) { b.neverAnswer = true; }),
+                                  dicom::kErrTimeout,
+                                  {"C-FIND on {peer} failed: time-out"}},
+                      FailureCase{"SlowArchive",
+                                  PeerKind::kTestScp,
+                                  Behaviour([](auto& b) {
+                                      b.matches = 3;
+                                      b.answerDelay = std::chrono::milliseconds(2500);
+                                  }),
+                                  dicom::kErrTimeout,
+                                  {"C-FIND on {peer} failed: time-out"}},
+                      FailureCase{"AbortedAfterThreeMatches",
+                                  PeerKind::kTestScp,
+                                  Behaviour([](auto& b) {
+                                      b.matches = 10;
+                                      b.abortAfter = 3;
+                                  }),
+                                  dicom::kErrAssociationAborted,
+                                  {"C-FIND on {peer} failed: association aborted"}},
+                      FailureCase{
+                          "RefusedAssociation",
+                          PeerKind::kTestScp,
+                          Behaviour([](auto& b) { b.refuseAssociation = true; }),
+                          dicom::kErrAssociationRejected,
+                          {"Association from PELKO to {peer} rejected", "called AE title not recognized"}},
+                      FailureCase{"ClosedPort",
+                                  PeerKind::kClosedPort,
+                                  {},
+                                  dicom::kErrNoConnection,
+                                  {"Association from PELKO to {peer} failed: no connection"}},
+                      FailureCase{"NoAssociationAnswer",
+                                  PeerKind::kSilentListener,
+                                  {},
+                                  dicom::kErrTimeout,
+                                  {"Association from PELKO to {peer} failed: time-out"}}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

@@ -45,7 +45,9 @@ struct MoveFailureCase {
     std::int32_t number;
     std::string statusPart;  // after "C-MOVE of study 1.2.3 to DEST9 on {peer} failed: "
 };
-void PrintTo(const MoveFailureCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const MoveFailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class MoveFailure : public ::testing::TestWithParam<MoveFailureCase> {};
 
@@ -65,8 +67,9 @@ TEST_P(MoveFailure, IsADicomErrorAndTheAssociationServesTheNextMove) {
     const DicomError error = ExpectDicomError([&] { query->Move(); });
 
     EXPECT_EQ(error.number(), c.number) << error.what();
-    const std::string expected = "C-MOVE of study 1.2.3 to DEST9 on TESTSCP (127.0.0.1:" +
-                                 std::to_string(scp.port()) + ") failed: " + c.statusPart;
+    const std::string expected =
+        "C-MOVE of study 1.2.3 to DEST9 on TESTSCP (127.0.0.1:" + std::to_string(scp.port()) +
+        ") failed: " + c.statusPart;
     EXPECT_EQ(std::string(error.what()).rfind(expected, 0), 0u) << error.what() << "\nexpected: " << expected;
     if (!c.errorComment.empty()) {
         EXPECT_NE(std::string(error.what()).find(c.errorComment), std::string::npos);
@@ -89,8 +92,8 @@ INSTANTIATE_TEST_SUITE_P(
         MoveFailureCase{"Cancelled", 0xFE00, 0, 0, 0, "", 0xFE00, "status 0xFE00"},
         MoveFailureCase{"SuccessWithFailedSubOperations", 0x0000, 3, 2, 0, "", dicom::kErrSubOperationsFailed,
                         "3 completed, 2 failed, 0 warning sub-operations"},
-        MoveFailureCase{"SuccessWithWarningSubOperations", 0x0000, 3, 0, 1, "", dicom::kErrSubOperationsFailed,
-                        "3 completed, 0 failed, 1 warning sub-operations"}),
+        MoveFailureCase{"SuccessWithWarningSubOperations", 0x0000, 3, 0, 1, "",
+                        dicom::kErrSubOperationsFailed, "3 completed, 0 failed, 1 warning sub-operations"}),
     [](const auto& info) { return info.param.name; });
 
 TEST(Move, WithoutStudyUidSendsNothing) {

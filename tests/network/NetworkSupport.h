@@ -24,8 +24,8 @@ inline dicom::Timeouts ShortTimeouts(int seconds = 2) {
 
 // A QueryAssociation towards `aet` on 127.0.0.1:`port`, set up in the order
 // the program uses.
-inline std::unique_ptr<dicom::QueryAssociation> NewQuery(int port, const std::string& aet,
-                                                         const dicom::Timeouts& timeouts = ShortTimeouts(10)) {
+inline std::unique_ptr<dicom::QueryAssociation> NewQuery(
+    int port, const std::string& aet, const dicom::Timeouts& timeouts = ShortTimeouts(10)) {
     auto q = dicom::MakeDcmtkToolkit(timeouts)->newQueryAssociation();
     q->setPort(port);
     q->setHost("127.0.0.1");

@@ -59,7 +59,9 @@ struct StoreStatusCase {
     std::uint16_t status;
     bool stored;
 };
-void PrintTo(const StoreStatusCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const StoreStatusCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class StoreStatus : public ::testing::TestWithParam<StoreStatusCase> {};
 
@@ -95,8 +97,9 @@ INSTANTIATE_TEST_SUITE_P(, StoreStatus,
 
 TEST(Store, WithoutOpenIsADicomError) {
     auto store = dicom::MakeDcmtkToolkit()->newStoreAssociation();
-    EXPECT_EQ(ExpectDicomError([&] { store->Store(kCRImageStorage, "2.25.7", 10, RedirectRequest("1.2.3")); })
-                  .number(),
+    EXPECT_EQ(ExpectDicomError([&] {
+                  store->Store(kCRImageStorage, "2.25.7", 10, RedirectRequest("1.2.3"));
+              }).number(),
               dicom::kErrInvalidArgument);
 }
 

@@ -33,7 +33,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::file
     }
 }
 
-ChildProcess::~ChildProcess() { Stop(); }
+ChildProcess::~ChildProcess() {
+    Stop();
+}
 
 bool ChildProcess::Running() {
     if (pid_ <= 0) return false;

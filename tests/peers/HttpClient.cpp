@@ -8,7 +8,8 @@
 
 namespace pelko::test {
 
-HttpResponse HttpRequest(int port, const std::string& method, const std::string& path, const std::string& body) {
+HttpResponse HttpRequest(int port, const std::string& method, const std::string& path,
+                         const std::string& body) {
     HttpResponse response;
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
     if (fd < 0) return response;
@@ -25,7 +26,8 @@ HttpResponse HttpRequest(int port, const std::string& method, const std::string&
     }
     std::string request = method + " " + path + " HTTP/1.0\r\nHost: 127.0.0.1\r\nConnection: close\r\n";
     if (!body.empty() || method == "POST" || method == "PUT") {
-        request += "Content-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
+        request +=
+            "Content-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
     }
     request += "\r\n" + body;
     for (std::size_t sent = 0; sent < request.size();) {

@@ -19,28 +19,36 @@ OrthancFixture::OrthancFixture(const std::vector<RemoteModality>& modalities, st
         if (!nodes.empty()) nodes += ", ";
         nodes += "\"" + m.aet + "\": [\"" + m.aet + "\", \"127.0.0.1\", " + std::to_string(m.port) + "]";
     }
-    const std::string config = "{\n"
-                               "  \"Name\": \"PelkoTest\",\n"
-                               "  \"StorageDirectory\": \"" + (dir_ / "storage").string() + "\",\n"
-                               "  \"IndexDirectory\": \"" + (dir_ / "index").string() + "\",\n"
-                               "  \"DicomAet\": \"" + aet_ + "\",\n"
-                               "  \"DicomPort\": " + std::to_string(dicomPort_) + ",\n"
-                               "  \"HttpPort\": " + std::to_string(httpPort_) + ",\n"
-                               "  \"RemoteAccessAllowed\": false,\n"
-                               "  \"AuthenticationEnabled\": false,\n"
-                               "  \"DicomCheckCalledAet\": false,\n"
-                               "  \"DicomAlwaysAllowEcho\": true,\n"
-                               "  \"DicomAlwaysAllowFind\": true,\n"
-                               "  \"DicomAlwaysAllowMove\": true,\n"
-                               "  \"DicomAlwaysAllowStore\": true,\n"
-                               "  \"DicomAssociationCloseDelay\": 0,\n"
-                               "  \"SaveJobs\": false,\n"
-                               "  \"Plugins\": [],\n"
-                               "  \"DicomModalities\": {" + nodes + "}\n"
-                               "}\n";
+    const auto quoted = [](const std::string& v) { return "\"" + v + "\""; };
+    const std::vector<std::pair<std::string, std::string>> fields = {
+        {"Name", quoted("PelkoTest")},
+        {"StorageDirectory", quoted((dir_ / "storage").string())},
+        {"IndexDirectory", quoted((dir_ / "index").string())},
+        {"DicomAet", quoted(aet_)},
+        {"DicomPort", std::to_string(dicomPort_)},
+        {"HttpPort", std::to_string(httpPort_)},
+        {"RemoteAccessAllowed", "false"},
+        {"AuthenticationEnabled", "false"},
+        {"DicomCheckCalledAet", "false"},
+        {"DicomAlwaysAllowEcho", "true"},
+        {"DicomAlwaysAllowFind", "true"},
+        {"DicomAlwaysAllowMove", "true"},
+        {"DicomAlwaysAllowStore", "true"},
+        {"DicomAssociationCloseDelay", "0"},
+        {"SaveJobs", "false"},
+        {"Plugins", "[]"},
+        {"DicomModalities", "{" + nodes + "}"},
+    };
+    std::string config = "{\n";
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        config +=
+            "  " + quoted(fields[i].first) + ": " + fields[i].second + (i + 1 < fields.size() ? ",\n" : "\n");
+    }
+    config += "}\n";
     WriteBytes(dir_ / "orthanc.json", config);
     process_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"/usr/sbin/Orthanc", (dir_ / "orthanc.json").string()}, dir_ / "orthanc.log");
+        std::vector<std::string>{"/usr/sbin/Orthanc", (dir_ / "orthanc.json").string()},
+        dir_ / "orthanc.log");
 
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     for (;;) {
@@ -52,13 +60,16 @@ OrthancFixture::OrthancFixture(const std::vector<RemoteModality>& modalities, st
     }
 }
 
-OrthancFixture::~OrthancFixture() { process_.reset(); }
+OrthancFixture::~OrthancFixture() {
+    process_.reset();
+}
 
 std::string OrthancFixture::CreateInstance(const std::string& tagsJson) {
-    const auto response =
-        HttpRequest(httpPort_, "POST", "/tools/create-dicom", "{\"Force\": true, \"Tags\": " + tagsJson + "}");
+    const auto response = HttpRequest(httpPort_, "POST", "/tools/create-dicom",
+                                      "{\"Force\": true, \"Tags\": " + tagsJson + "}");
     if (response.status != 200) {
-        throw std::runtime_error("create-dicom failed (" + std::to_string(response.status) + "): " + response.body);
+        throw std::runtime_error("create-dicom failed (" + std::to_string(response.status) +
+                                 "): " + response.body);
     }
     return response.body;
 }

@@ -21,7 +21,9 @@ StoreScpFixture::StoreScpFixture(std::string aet) : aet_(std::move(aet)) {
     }
 }
 
-StoreScpFixture::~StoreScpFixture() { process_.reset(); }
+StoreScpFixture::~StoreScpFixture() {
+    process_.reset();
+}
 
 std::vector<std::filesystem::path> StoreScpFixture::Files() const {
     std::vector<std::filesystem::path> files;

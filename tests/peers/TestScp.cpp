@@ -73,7 +73,8 @@ WireDataset ToWire(DcmDataset& dataset, const std::string& transferSyntax) {
 
 void PutRaw(DcmDataset& dataset, const Tag& t, const std::string& bytes) {
     DcmTag tag(t.group, t.element);
-    if ((t.group & 1u) != 0 || tag.getEVR() == EVR_UNKNOWN || tag.getEVR() == EVR_UN) tag.setVR(DcmVR(EVR_LO));
+    if ((t.group & 1u) != 0 || tag.getEVR() == EVR_UNKNOWN || tag.getEVR() == EVR_UN)
+        tag.setVR(DcmVR(EVR_LO));
     DcmElement* element = nullptr;
     if (DcmItem::newDicomElementWithVR(element, tag).bad()) return;
     element->putString(bytes.c_str(), static_cast<Uint32>(bytes.size()));
@@ -82,7 +83,9 @@ void PutRaw(DcmDataset& dataset, const Tag& t, const std::string& bytes) {
 
 }  // namespace
 
-std::string TestScpStudyUID(int n) { return "1.2.826.0.1.3680043.9.7311." + std::to_string(n); }
+std::string TestScpStudyUID(int n) {
+    return "1.2.826.0.1.3680043.9.7311." + std::to_string(n);
+}
 
 WireDataset ReadDicomFile(const std::filesystem::path& file) {
     DcmFileFormat format;
@@ -119,9 +122,9 @@ public:
         OFList<OFString> syntaxes;
         syntaxes.push_back(UID_LittleEndianExplicitTransferSyntax);
         syntaxes.push_back(UID_LittleEndianImplicitTransferSyntax);
-        for (const char* sop : {UID_VerificationSOPClass, UID_FINDStudyRootQueryRetrieveInformationModel,
-                                UID_MOVEStudyRootQueryRetrieveInformationModel,
-                                UID_ComputedRadiographyImageStorage}) {
+        for (const char* sop :
+             {UID_VerificationSOPClass, UID_FINDStudyRootQueryRetrieveInformationModel,
+              UID_MOVEStudyRootQueryRetrieveInformationModel, UID_ComputedRadiographyImageStorage}) {
             addPresentationContext(sop, syntaxes);
         }
         const OFCondition cond = openListenPort();
@@ -149,17 +152,29 @@ public:
     TestScpRecord record_;
 
 protected:
-    OFBool stopAfterCurrentAssociation() override { return stop_.load(); }
-    OFBool stopAfterConnectionTimeout() override { return stop_.load(); }
+    OFBool stopAfterCurrentAssociation() override {
+        return stop_.load();
+    }
+    OFBool stopAfterConnectionTimeout() override {
+        return stop_.load();
+    }
 
     OFBool checkCalledAETitleAccepted(const OFString& calledAE) override {
         return !behaviour_.refuseAssociation && calledAE == behaviour_.aet.c_str();
     }
 
-    void notifyAssociationAcknowledge() override { Update([](TestScpRecord& r) { ++r.associations; }); }
-    void notifyReleaseRequest() override { ending_ = Ending::kReleased; }
-    void notifyAbortRequest() override { ending_ = Ending::kPeerAborted; }
-    void notifyDIMSEError(const OFCondition&) override { ending_ = Ending::kOther; }
+    void notifyAssociationAcknowledge() override {
+        Update([](TestScpRecord& r) { ++r.associations; });
+    }
+    void notifyReleaseRequest() override {
+        ending_ = Ending::kReleased;
+    }
+    void notifyAbortRequest() override {
+        ending_ = Ending::kPeerAborted;
+    }
+    void notifyDIMSEError(const OFCondition&) override {
+        ending_ = Ending::kOther;
+    }
     void notifyAssociationTermination() override {
         const Ending how = ending_;
         ending_ = Ending::kNone;
@@ -305,11 +320,11 @@ private:
         delete identifier;
         Update([&](TestScpRecord& r) { r.moves.push_back(move); });
 
-        const Uint16 total = static_cast<Uint16>(behaviour_.moveCompleted + behaviour_.moveFailed +
-                                                 behaviour_.moveWarning);
+        const Uint16 total =
+            static_cast<Uint16>(behaviour_.moveCompleted + behaviour_.moveFailed + behaviour_.moveWarning);
         if (total > 0) {
-            cond = sendMOVEResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr, STATUS_Pending, nullptr,
-                                    total, 0, 0, 0);
+            cond = sendMOVEResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr, STATUS_Pending,
+                                    nullptr, total, 0, 0, 0);
             if (cond.bad()) return cond;
         }
         DcmDataset* detail = nullptr;
@@ -318,8 +333,9 @@ private:
             statusDetail.putAndInsertString(DCM_ErrorComment, behaviour_.moveErrorComment.c_str());
             detail = &statusDetail;
         }
-        return sendMOVEResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr, behaviour_.moveStatus, detail,
-                                0, behaviour_.moveCompleted, behaviour_.moveFailed, behaviour_.moveWarning);
+        return sendMOVEResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr, behaviour_.moveStatus,
+                                detail, 0, behaviour_.moveCompleted, behaviour_.moveFailed,
+                                behaviour_.moveWarning);
     }
 
     OFCondition HandleStore(T_DIMSE_C_StoreRQ& rq, const DcmPresentationContextInfo& info) {
@@ -344,8 +360,12 @@ private:
 TestScp::TestScp(TestScpBehaviour behaviour) : impl_(std::make_unique<Impl>(std::move(behaviour))) {}
 TestScp::~TestScp() = default;
 
-int TestScp::port() const { return impl_->port_; }
-const std::string& TestScp::aet() const { return impl_->behaviour_.aet; }
+int TestScp::port() const {
+    return impl_->port_;
+}
+const std::string& TestScp::aet() const {
+    return impl_->behaviour_.aet;
+}
 
 TestScpRecord TestScp::Record() const {
     std::lock_guard lock(impl_->mutex_);

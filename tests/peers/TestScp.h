@@ -55,13 +55,13 @@ struct TestScpBehaviour {
     // C-FIND: `matches` pending responses with generated studies, then
     // `findStatus`.
     int matches = 0;
-    std::string answerCharset;                  // (0008,0005) of the answers; "" sends none
+    std::string answerCharset;                   // (0008,0005) of the answers; "" sends none
     std::string answerPatientName = "Doe^John";  // bytes as sent
-    std::vector<dicom::Attribute> answerExtra;  // further attributes, value bytes as sent
+    std::vector<dicom::Attribute> answerExtra;   // further attributes, value bytes as sent
     CancelMode cancel = CancelMode::kHonour;
     std::chrono::milliseconds answerDelay{0};  // before every response
-    bool neverAnswer = false;                   // no response at all
-    int abortAfter = -1;                        // A-ABORT after this many pending responses
+    bool neverAnswer = false;                  // no response at all
+    int abortAfter = -1;                       // A-ABORT after this many pending responses
     std::uint16_t findStatus = 0x0000;
 
     // C-MOVE: a pending response, then the final one with these values.

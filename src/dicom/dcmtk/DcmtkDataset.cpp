@@ -86,8 +86,8 @@ std::unique_ptr<DcmDataset> ToDcmDataset(const Dataset& dataset, const std::stri
         const DcmTag tag = TagWithVR(a.tag);
         if (tag.getEVR() == EVR_SQ) {
             if (!a.value.empty()) {
-                throw DicomError(kErrInvalidArgument,
-                                 operation + ": " + TagText(a.tag) + " is a sequence and cannot hold a text value");
+                throw DicomError(kErrInvalidArgument, operation + ": " + TagText(a.tag) +
+                                                          " is a sequence and cannot hold a text value");
             }
             result->insertEmptyElement(tag);
             continue;

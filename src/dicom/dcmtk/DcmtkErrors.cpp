@@ -6,7 +6,9 @@
 
 namespace pelko::dicom::dcmtk {
 
-std::string Peer::Text() const { return aet + " (" + host + ":" + std::to_string(port) + ")"; }
+std::string Peer::Text() const {
+    return aet + " (" + host + ":" + std::to_string(port) + ")";
+}
 
 std::string StatusHex(std::uint16_t status) {
     char buf[8];

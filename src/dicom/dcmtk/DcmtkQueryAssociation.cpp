@@ -33,7 +33,8 @@ std::string ErrorComment(DcmDataset* statusDetail) {
 class FindScu : public Scu {
 public:
     FindScu(Peer peer, std::string callingAET, const Timeouts& timeouts, std::size_t limit)
-        : Scu(std::move(peer), std::move(callingAET), timeouts, timeouts.findResponseSeconds), limit_(limit) {}
+        : Scu(std::move(peer), std::move(callingAET), timeouts, timeouts.findResponseSeconds),
+          limit_(limit) {}
 
     OFCondition handleFINDResponse(const T_ASC_PresentationContextID presID, QRResponse* response,
                                    OFBool& waitForNextResponse) override {
@@ -166,8 +167,10 @@ void DcmtkQueryAssociation::Move() {
     const std::string operation =
         "C-MOVE of study " + studyUID() + " to " + moveDestination() + " on " + peer.Text();
     // An empty UID would be universal matching: the whole archive.
-    if (studyUID().empty()) throw DicomError(kErrInvalidArgument, operation + " failed: no Study Instance UID");
-    if (moveDestination().empty()) throw DicomError(kErrInvalidArgument, operation + " failed: no destination");
+    if (studyUID().empty())
+        throw DicomError(kErrInvalidArgument, operation + " failed: no Study Instance UID");
+    if (moveDestination().empty())
+        throw DicomError(kErrInvalidArgument, operation + " failed: no destination");
 
     Dataset query;
     query.Attributes().Add(tags::QueryRetrieveLevel, "STUDY");
@@ -187,7 +190,8 @@ void DcmtkQueryAssociation::Move() {
     }
     const T_ASC_PresentationContextID context = moveScu_->ContextFor(kStudyRootMove, operation);
     moveScu_->ResetResponses();
-    const OFCondition cond = moveScu_->sendMOVERequest(context, moveDestination().c_str(), keys.get(), nullptr);
+    const OFCondition cond =
+        moveScu_->sendMOVERequest(context, moveDestination().c_str(), keys.get(), nullptr);
     if (cond.bad()) {
         DicomError error = NetworkError(operation, cond, timeouts_.moveResponseSeconds);
         moveScu_.reset();  // aborts what is left of the association

@@ -21,7 +21,8 @@ struct ScuParams {
 template struct MemberAccess<ScuParams, &DcmSCU::m_params>;
 
 std::string RejectText(const T_ASC_RejectParameters& rej) {
-    std::string text = rej.result == ASC_RESULT_REJECTEDTRANSIENT ? "rejected (transient)" : "rejected (permanent)";
+    std::string text =
+        rej.result == ASC_RESULT_REJECTEDTRANSIENT ? "rejected (transient)" : "rejected (permanent)";
     switch (rej.source) {
         case ASC_SOURCE_SERVICEUSER:
             text += " by the service user";
@@ -87,7 +88,9 @@ Scu::~Scu() {
     if (isConnected()) Abort();
 }
 
-std::string Scu::AssociationText() const { return "Association from " + callingAET_ + " to " + peer_.Text(); }
+std::string Scu::AssociationText() const {
+    return "Association from " + callingAET_ + " to " + peer_.Text();
+}
 
 void Scu::Propose(const std::string& abstractSyntax, const std::vector<std::string>& transferSyntaxes) {
     for (const auto& ts : transferSyntaxes) {
@@ -134,8 +137,9 @@ T_ASC_PresentationContextID Scu::ContextFor(const std::string& abstractSyntax, c
         const T_ASC_PresentationContextID id = findPresentationContextID(as.c_str(), ts.c_str());
         if (id != 0) return id;
     }
-    throw DicomError(kErrNoPresentationContext,
-                     operation + " failed: " + peer_.aet + " accepted no presentation context for " + abstractSyntax);
+    throw DicomError(
+        kErrNoPresentationContext,
+        operation + " failed: " + peer_.aet + " accepted no presentation context for " + abstractSyntax);
 }
 
 void Scu::Release() noexcept {

@@ -13,7 +13,9 @@ bool IsAscii(std::string_view text) {
 
 // True when `utf8` is well-formed UTF-8 whose characters all lie in
 // ISO 8859-1: then the Latin-1 text converts back to the same bytes.
-bool FitsLatin1(std::string_view utf8) { return Latin1ToUtf8(Utf8ToLatin1(utf8)) == utf8; }
+bool FitsLatin1(std::string_view utf8) {
+    return Latin1ToUtf8(Utf8ToLatin1(utf8)) == utf8;
+}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\0')) s.remove_prefix(1);
@@ -49,7 +51,8 @@ std::string EncodeText(std::string_view utf8, WireCharset charset) {
     if (charset == WireCharset::kLatin1) return Utf8ToLatin1(utf8);
     if (charset == WireCharset::kAscii && !IsAscii(utf8)) {
         std::string out = Utf8ToLatin1(utf8);
-        std::replace_if(out.begin(), out.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }, '?');
+        std::replace_if(
+            out.begin(), out.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }, '?');
         return out;
     }
     return std::string(utf8);
