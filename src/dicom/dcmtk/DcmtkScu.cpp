@@ -8,8 +8,8 @@ namespace {
 
 // DcmSCU keeps its association parameters private and offers no accessor
 // for the reject parameters of a refused association (DCMTK 3.6.7). The
-// pointer to the member is taken through an explicit instantiation, where
-// access checking does not apply ([temp.spec.general]/6).
+// pointer to the member is taken through an explicit template
+// instantiation, whose arguments C++ exempts from access checking.
 template <typename Tag, typename Tag::type Member>
 struct MemberAccess {
     friend typename Tag::type Get(Tag) { return Member; }
