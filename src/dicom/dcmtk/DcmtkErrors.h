@@ -1,0 +1,39 @@
+// Failures of DCMTK's network layer as DicomError: the number from
+// ErrorNumber, the description naming the operation, the peer and what went
+// wrong. Private to the adapter.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "dcmtk/config/osconfig.h"
+#include "dcmtk/ofstd/ofcond.h"
+#include "dicom/Toolkit.h"
+
+namespace pelko::dicom::dcmtk {
+
+// The peer of an association.
+struct Peer {
+    std::string aet;
+    std::string host;
+    std::int32_t port = 0;
+
+    // "ORTHANC (127.0.0.1:4242)"
+    std::string Text() const;
+};
+
+// "0xA700"
+std::string StatusHex(std::uint16_t status);
+
+// The error for `cond`, a failed network call while doing `operation` (a
+// text such as "C-FIND on ORTHANC (127.0.0.1:4242)"). `waitSeconds` is the
+// bound of the wait that a time-out exceeded.
+DicomError NetworkError(const std::string& operation, const OFCondition& cond, int waitSeconds);
+
+// The error for a DIMSE status that is no success: the status code is the
+// number. `statusText` is DCMTK's name of the status, `comment` the Error
+// Comment (0000,0902) of the response, if any.
+DicomError StatusError(const std::string& operation, std::uint16_t status, const std::string& statusText,
+                       const std::string& comment = "");
+
+}  // namespace pelko::dicom::dcmtk

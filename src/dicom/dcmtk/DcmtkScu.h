@@ -1,0 +1,55 @@
+// DCMTK's DcmSCU with the adapter's rules: bounded waits from Timeouts,
+// non-blocking DIMSE, and every failure as a DicomError. Private to the
+// adapter.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "dcmtk/config/osconfig.h"
+#include "dcmtk/dcmnet/scu.h"
+#include "dicom/Toolkit.h"
+#include "dicom/dcmtk/DcmtkErrors.h"
+
+namespace pelko::dicom::dcmtk {
+
+inline constexpr const char* kStudyRootFind = "1.2.840.10008.5.1.4.1.2.2.1";
+inline constexpr const char* kStudyRootMove = "1.2.840.10008.5.1.4.1.2.2.2";
+
+class Scu : public DcmSCU {
+public:
+    Scu(Peer peer, std::string callingAET, const Timeouts& timeouts, int dimseTimeoutSeconds);
+    ~Scu() override;
+
+    // Proposes `abstractSyntax` once per transfer syntax in `transferSyntaxes`
+    // (one presentation context each, in this order of preference).
+    void Propose(const std::string& abstractSyntax, const std::vector<std::string>& transferSyntaxes);
+
+    // Opens the association. Throws DicomError (refused, no connection,
+    // time-out, no accepted presentation context).
+    void Connect();
+
+    // The accepted presentation context for `abstractSyntax`, the first in
+    // the order proposed; throws DicomError when there is none.
+    T_ASC_PresentationContextID ContextFor(const std::string& abstractSyntax, const std::string& operation);
+
+    // Releases the association; aborts it when the release fails. Never throws.
+    void Release() noexcept;
+    void Abort() noexcept;
+
+    const Peer& peer() const { return peer_; }
+    int dimseTimeoutSeconds() const { return dimseTimeoutSeconds_; }
+    // "Association from PELKO to ORTHANC (127.0.0.1:4242)"
+    std::string AssociationText() const;
+
+private:
+    std::string RejectReason();
+
+    Peer peer_;
+    std::string callingAET_;
+    Timeouts timeouts_;
+    int dimseTimeoutSeconds_;
+    std::vector<std::pair<std::string, std::string>> proposed_;  // abstract, transfer syntax
+};
+
+}  // namespace pelko::dicom::dcmtk

@@ -1,0 +1,127 @@
+// Time of the adapter's Find against DCMTK's findscu on the same TestScp:
+//   find399   - a query with 399 matches, both receive all of them;
+//   find20000 - a query with 20,000 matches: ours stops at 400 with a
+//               C-CANCEL, findscu receives all 20,000.
+// Prints "name_ours_ms=", "name_findscu_ms=" and "name_ratio=" (ours /
+// findscu; below 1 means ours is faster). Not run by CTest.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "dicom/dcmtk/DcmtkToolkit.h"
+#include "peers/TestScp.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace pelko;
+using Clock = std::chrono::steady_clock;
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+// Median wall time of `runs` calls of `f`, in ms.
+double MedianMs(int runs, const std::function<void()>& f) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = Clock::now();
+        f();
+        times.push_back(Milliseconds(Clock::now() - start));
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+int OurFind(int port, const std::string& aet) {
+    auto query = dicom::MakeDcmtkToolkit()->newQueryAssociation();
+    query->setPort(port);
+    query->setHost("127.0.0.1");
+    query->setCalledAET(aet);
+    query->setCallingAET("PELKO");
+    query->setRoot("STUDY");
+    dicom::Dataset& request = query->Request();
+    request.setPatientName("Doe*");
+    request.Attributes().Add(dicom::tags::QueryRetrieveLevel, "STUDY");
+    return query->Find(request).Count();
+}
+
+// findscu with the same keys, output discarded; false when it failed.
+bool Findscu(int port, const std::string& aet) {
+    std::vector<std::string> args = {"/usr/bin/findscu",
+                                     "-S",
+                                     "-aet",
+                                     "PELKO",
+                                     "-aec",
+                                     aet,
+                                     "-k",
+                                     "QueryRetrieveLevel=STUDY",
+                                     "-k",
+                                     "StudyInstanceUID",
+                                     "-k",
+                                     "StudyTime",
+                                     "-k",
+                                     "Modality",
+                                     "-k",
+                                     "PatientName=Doe*",
+                                     "127.0.0.1",
+                                     std::to_string(port)};
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) return false;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void Compare(const std::string& name, int matches, int runs) {
+    test::TestScpBehaviour behaviour;
+    behaviour.matches = matches;
+    test::TestScp scp(behaviour);
+    int results = 0;
+    const double ours = MedianMs(runs, [&] { results = OurFind(scp.port(), scp.aet()); });
+    bool findscuOk = true;
+    const double findscu = MedianMs(runs, [&] { findscuOk = Findscu(scp.port(), scp.aet()) && findscuOk; });
+    std::printf("%s_results=%d\n", name.c_str(), results);
+    std::printf("%s_ours_ms=%.1f\n", name.c_str(), ours);
+    std::printf("%s_findscu_ms=%.1f%s\n", name.c_str(), findscu, findscuOk ? "" : " (findscu failed)");
+    std::printf("%s_ratio=%.2f\n", name.c_str(), ours / findscu);
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main() {
+    dicom::ConfigureDcmtkLogging(false);
+    // MakeDcmtkToolkit sets TCP_NODELAY for DCMTK; findscu inherits it, so
+    // both sides run without Nagle's delay.
+    dicom::MakeDcmtkToolkit();
+    Compare("find399", 399, 15);
+    Compare("find20000", 20000, 5);
+
+    // An archive that ignores the C-CANCEL: bounded by the grace period.
+    test::TestScpBehaviour flood;
+    flood.matches = 20000;
+    flood.cancel = test::CancelMode::kIgnore;
+    test::TestScp scp(flood);
+    int results = 0;
+    const double ms = MedianMs(3, [&] { results = OurFind(scp.port(), scp.aet()); });
+    std::printf("find20000_ignored_cancel_results=%d\nfind20000_ignored_cancel_ours_ms=%.1f\n", results, ms);
+    return 0;
+}

@@ -1,0 +1,119 @@
+// C-MOVE of the adapter against TestScp: the request on the wire, one kept
+// association for several studies, and every final outcome that must not
+// pass as success.
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+#include "network/NetworkSupport.h"
+#include "peers/TestScp.h"
+
+namespace pelko::test {
+namespace {
+
+using dicom::DicomError;
+
+TEST(Move, SeveralStudiesGoOverOneAssociationInOrder) {
+    TestScp scp;
+    {
+        auto query = NewQuery(scp.port(), scp.aet());
+        query->setLevel("STUDY");
+        query->setMoveDestination("DEST9");
+        for (const char* uid : {"1.2.3.1", "1.2.3.2", "1.2.3.3"}) {
+            query->setStudyUID(uid);
+            query->Move();
+        }
+        EXPECT_EQ(scp.Record().ended(), 0) << "association kept between moves";
+    }
+    ASSERT_TRUE(scp.WaitForEnded(1));
+    const auto record = scp.Record();
+    EXPECT_EQ(record.associations, 1);
+    EXPECT_EQ(record.released, 1);
+    ASSERT_EQ(record.moves.size(), 3u);
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(record.moves[i].destination, "DEST9");
+        EXPECT_EQ(record.moves[i].level, "STUDY");
+        EXPECT_EQ(record.moves[i].studyUID, "1.2.3." + std::to_string(i + 1));
+    }
+}
+
+struct MoveFailureCase {
+    std::string name;
+    std::uint16_t status;
+    std::uint16_t completed, failed, warning;
+    std::string errorComment;
+    std::int32_t number;
+    std::string statusPart;  // after "C-MOVE of study 1.2.3 to DEST9 on {peer} failed: "
+};
+void PrintTo(const MoveFailureCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class MoveFailure : public ::testing::TestWithParam<MoveFailureCase> {};
+
+TEST_P(MoveFailure, IsADicomErrorAndTheAssociationServesTheNextMove) {
+    const auto& c = GetParam();
+    TestScpBehaviour b;
+    b.moveStatus = c.status;
+    b.moveCompleted = c.completed;
+    b.moveFailed = c.failed;
+    b.moveWarning = c.warning;
+    b.moveErrorComment = c.errorComment;
+    TestScp scp(b);
+    auto query = NewQuery(scp.port(), scp.aet());
+    query->setMoveDestination("DEST9");
+    query->setStudyUID("1.2.3");
+
+    const DicomError error = ExpectDicomError([&] { query->Move(); });
+
+    EXPECT_EQ(error.number(), c.number) << error.what();
+    const std::string expected =
+        "C-MOVE of study 1.2.3 to DEST9 on TESTSCP (127.0.0.1:" + std::to_string(scp.port()) +
+        ") failed: " + c.statusPart;
+    EXPECT_EQ(std::string(error.what()).rfind(expected, 0), 0u) << error.what() << "\nexpected: " << expected;
+    if (!c.errorComment.empty()) {
+        EXPECT_NE(std::string(error.what()).find(c.errorComment), std::string::npos);
+    }
+
+    // A failed status leaves the association usable.
+    query->setStudyUID("1.2.4");
+    EXPECT_THROW(query->Move(), DicomError);
+    EXPECT_EQ(scp.Record().moves.size(), 2u);
+    EXPECT_EQ(scp.Record().associations, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , MoveFailure,
+    ::testing::Values(
+        MoveFailureCase{"UnknownDestination", 0xA801, 0, 0, 0, "", 0xA801, "status 0xA801"},
+        MoveFailureCase{"UnableToProcess", 0xC000, 0, 0, 0, "no such study", 0xC000, "status 0xC000"},
+        MoveFailureCase{"OutOfResources", 0xA701, 0, 0, 0, "", 0xA701, "status 0xA701"},
+        MoveFailureCase{"WarningSomeFailed", 0xB000, 2, 1, 0, "", 0xB000, "status 0xB000"},
+        MoveFailureCase{"Cancelled", 0xFE00, 0, 0, 0, "", 0xFE00, "status 0xFE00"},
+        MoveFailureCase{"SuccessWithFailedSubOperations", 0x0000, 3, 2, 0, "", dicom::kErrSubOperationsFailed,
+                        "3 completed, 2 failed, 0 warning sub-operations"},
+        MoveFailureCase{"SuccessWithWarningSubOperations", 0x0000, 3, 0, 1, "",
+                        dicom::kErrSubOperationsFailed, "3 completed, 0 failed, 1 warning sub-operations"}),
+    [](const auto& info) { return info.param.name; });
+
+TEST(Move, WithoutStudyUidSendsNothing) {
+    TestScp scp;
+    auto query = NewQuery(scp.port(), scp.aet());
+    query->setMoveDestination("DEST9");
+    // An empty UID would match every study of the archive.
+    EXPECT_EQ(ExpectDicomError([&] { query->Move(); }).number(), dicom::kErrInvalidArgument);
+    EXPECT_EQ(scp.Record().associations, 0);
+}
+
+TEST(Move, RefusedAssociationIsADicomError) {
+    TestScpBehaviour b;
+    b.refuseAssociation = true;
+    TestScp scp(b);
+    auto query = NewQuery(scp.port(), scp.aet());
+    query->setMoveDestination("DEST9");
+    query->setStudyUID("1.2.3");
+    EXPECT_EQ(ExpectDicomError([&] { query->Move(); }).number(), dicom::kErrAssociationRejected);
+}
+
+}  // namespace
+}  // namespace pelko::test

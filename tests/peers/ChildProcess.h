@@ -1,0 +1,30 @@
+// A peer program (Orthanc, storescp) run as a child process of the test.
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace pelko::test {
+
+class ChildProcess {
+public:
+    // Starts argv[0] (a path) with stdout and stderr appended to `logFile`.
+    ChildProcess(const std::vector<std::string>& argv, const std::filesystem::path& logFile);
+    // Stop().
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // True while the process has not exited.
+    bool Running();
+    // SIGTERM, wait up to 10 s, then SIGKILL.
+    void Stop();
+
+private:
+    pid_t pid_ = -1;
+};
+
+}  // namespace pelko::test

@@ -1,0 +1,46 @@
+// Orthanc as a real archive for the network tests: started on free loopback
+// ports with a fresh database in a temporary folder, stopped by the
+// destructor.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "peers/ChildProcess.h"
+#include "peers/HttpClient.h"
+#include "support/TempDir.h"
+
+namespace pelko::test {
+
+// A DICOM node that Orthanc knows (C-MOVE destinations), on 127.0.0.1.
+struct RemoteModality {
+    std::string aet;
+    int port = 0;
+};
+
+class OrthancFixture {
+public:
+    explicit OrthancFixture(const std::vector<RemoteModality>& modalities = {}, std::string aet = "ORTHANC");
+    ~OrthancFixture();
+
+    int dicomPort() const { return dicomPort_; }
+    int httpPort() const { return httpPort_; }
+    const std::string& aet() const { return aet_; }
+
+    // Creates one instance by POST /tools/create-dicom; `tagsJson` is the
+    // JSON object of its tags (UTF-8). Checks of the UIDs are off, so the
+    // test may set StudyInstanceUID. Throws std::runtime_error on failure.
+    std::string CreateInstance(const std::string& tagsJson);
+
+    HttpResponse Get(const std::string& path) const { return HttpRequest(httpPort_, "GET", path); }
+
+private:
+    TempDir dir_;
+    std::string aet_;
+    int dicomPort_ = 0;
+    int httpPort_ = 0;
+    std::unique_ptr<ChildProcess> process_;
+};
+
+}  // namespace pelko::test

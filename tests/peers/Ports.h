@@ -1,0 +1,16 @@
+// Loopback ports for the peers of the network tests.
+#pragma once
+
+#include <chrono>
+
+namespace pelko::test {
+
+// A TCP port on 127.0.0.1 that was free a moment ago: bound to port 0,
+// read back and closed.
+int FreePort();
+
+// Polls until something accepts connections on 127.0.0.1:`port`; false when
+// `timeout` passes first.
+bool WaitForPort(int port, std::chrono::milliseconds timeout);
+
+}  // namespace pelko::test
