@@ -7,31 +7,18 @@
 #include "log/ErrorReport.h"
 
 namespace pelko {
-namespace {
-
-// Runs a step whose failure is skipped silently.
-template <typename F>
-void Silently(F&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
-}  // namespace
-
 MainWindowLogic::MainWindowLogic(MainWindowView& view, Shell& shell, config::Settings& settings,
                                  ErrorReporter& errors, const Clock& clock, Hooks hooks)
     : view_(view), shell_(shell), settings_(settings), errors_(errors), clock_(clock), hooks_(std::move(hooks)) {}
 
 void MainWindowLogic::Load() {
-    Silently([&] { shell_.setCaption(kAppTitle); });
-    Silently([&] { view_.setDatePickersTo(clock_.now().date); });
-    Silently([&] {
+    SkipOnFailure([&] { shell_.setCaption(kAppTitle); });
+    SkipOnFailure([&] { view_.setDatePickersTo(clock_.now().date); });
+    SkipOnFailure([&] {
         view_.moveToTopLeft();
         view_.setOuterWidthTwips(kStartWidthTwips);
     });
-    Silently([&] {
+    SkipOnFailure([&] {
         const std::string text = config::ReadIni("Size", "SearchHeight", std::to_string(kDefaultHeightTwips),
                                                  settings_.path(), config::kIniSize);
         if (auto height = config::ParseInt32(text); height && *height > 0) view_.setOuterHeightTwips(*height);
@@ -51,8 +38,8 @@ void MainWindowLogic::Load() {
 void MainWindowLogic::Resized() {
     const int width = view_.outerWidthTwips() - kGridWidthMarginTwips;
     const int height = view_.outerHeightTwips() - kGridHeightMarginTwips;
-    if (width >= 0) Silently([&] { view_.setGridWidthTwips(width); });
-    if (height >= 0) Silently([&] { view_.setGridHeightTwips(height); });
+    if (width >= 0) SkipOnFailure([&] { view_.setGridWidthTwips(width); });
+    if (height >= 0) SkipOnFailure([&] { view_.setGridHeightTwips(height); });
 }
 
 void MainWindowLogic::Unload() {

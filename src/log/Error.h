@@ -26,6 +26,15 @@ struct ErrorInfo {
     std::string description;
 };
 
+// Runs a step whose failure is skipped silently.
+template <typename Step>
+void SkipOnFailure(Step&& step) {
+    try {
+        step();
+    } catch (...) {
+    }
+}
+
 // Number and description of the exception being handled; call inside a
 // catch block.
 ErrorInfo CurrentErrorInfo();

@@ -6,18 +6,6 @@
 #include "log/ErrorReport.h"
 
 namespace pelko::query {
-namespace {
-
-template <typename F>
-void Silently(F&& step) {
-    try {
-        step();
-    } catch (...) {
-    }
-}
-
-}  // namespace
-
 const std::array<GridColumn, kGridColumns>& ResultColumns() {
     static const std::array<GridColumn, kGridColumns> columns = {{
         {"COLUMN1", "ID", std::nullopt, false},
@@ -63,9 +51,9 @@ void ResultGrid::HeaderClick(int column) {
     const bool ascending = tag.empty();
     tag = ascending ? kDescTag : "";
 
-    Silently([&] { shell_.setBusyPointer(true); });
-    Silently([&] { view_.sortBy(column, ascending); });
-    Silently([&] { shell_.setBusyPointer(false); });
+    SkipOnFailure([&] { shell_.setBusyPointer(true); });
+    SkipOnFailure([&] { view_.sortBy(column, ascending); });
+    SkipOnFailure([&] { shell_.setBusyPointer(false); });
 }
 
 void ResultGrid::RowPicked(int row, int /*column*/) {

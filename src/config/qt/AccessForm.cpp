@@ -23,7 +23,7 @@ public:
 
 }  // namespace
 
-AccessForm::AccessForm(QWidget* owner) : QDialog(owner), logic_(*this) {
+AccessForm::AccessForm(QWidget* owner) : EscapeProofDialog(owner), logic_(*this) {
     setWindowTitle(QStringLiteral("Authentification"));
     MakeFixedDialog(this, 258, 123);
     QPalette background = palette();
@@ -54,14 +54,6 @@ AccessForm::AccessForm(QWidget* owner) : QDialog(owner), logic_(*this) {
     connect(cmdOK, &QPushButton::clicked, this, [this] { logic_.OK(); });
     connect(cmdCancel, &QPushButton::clicked, this, [this] { logic_.Cancel(); });
     txtPassword->setFocus();
-}
-
-void AccessForm::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 void AccessForm::changeEvent(QEvent* event) {

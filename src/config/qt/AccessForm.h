@@ -1,6 +1,8 @@
 // AccessForm: the password prompt that guards the settings dialog.
 #pragma once
 
+#include "config/qt/DialogSupport.h"
+
 #include <QDialog>
 
 #include "config/AccessFormLogic.h"
@@ -11,7 +13,7 @@ class QPushButton;
 
 namespace pelko::ui {
 
-class AccessForm : public QDialog, private config::AccessFormView {
+class AccessForm : public EscapeProofDialog, private config::AccessFormView {
     Q_OBJECT
 public:
     explicit AccessForm(QWidget* owner);
@@ -23,7 +25,6 @@ public:
     QLabel* Label1 = nullptr;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     void changeEvent(QEvent* event) override;
 
 private:

@@ -54,4 +54,12 @@ std::optional<int> TypedCharacter(const QKeyEvent* event) {
     return text.at(0).unicode();
 }
 
+void EscapeProofDialog::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 }  // namespace pelko::ui

@@ -16,6 +16,16 @@ inline QString Q(const std::string& s) {
     return QString::fromStdString(s);
 }
 
+// A dialog that Escape does not close: no key is bound to "Cancel". The
+// title bar's close box still cancels.
+class EscapeProofDialog : public QDialog {
+public:
+    using QDialog::QDialog;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
 QFont DialogFont(const QString& family, double points, bool bold = false);
 
 // Fixed border, no minimise or maximise box, client area of the given size.

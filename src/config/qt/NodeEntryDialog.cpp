@@ -37,7 +37,7 @@ QPushButton* AddButton(QWidget* parent, const char* text, int left, int top) {
 
 NodeEntryDialog::NodeEntryDialog(QWidget* owner, config::NodeEntryLogic::Mode mode,
                                  const config::NodeRow& initial, config::NodeListEditor& list)
-    : QDialog(owner), logic_(*this, *this, list, mode) {
+    : EscapeProofDialog(owner), logic_(*this, *this, list, mode) {
     setFont(DialogFont(kTahoma, 8.25));
     MakeFixedDialog(this, 309, 152);
 
@@ -66,14 +66,6 @@ NodeEntryDialog::NodeEntryDialog(QWidget* owner, config::NodeEntryLogic::Mode mo
     connect(cmdCancel, &QPushButton::clicked, this, [this] { logic_.Cancel(); });
     logic_.Opening();
     txtAlias->setFocus();
-}
-
-void NodeEntryDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 // A field that receives the focus shows the caret after its last character,

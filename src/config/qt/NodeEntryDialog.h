@@ -2,6 +2,8 @@
 // dialog's list.
 #pragma once
 
+#include "config/qt/DialogSupport.h"
+
 #include <QDialog>
 #include <array>
 
@@ -14,7 +16,7 @@ class QPushButton;
 
 namespace pelko::ui {
 
-class NodeEntryDialog : public QDialog, private config::NodeEntryView, private MessageBoxes {
+class NodeEntryDialog : public EscapeProofDialog, private config::NodeEntryView, private MessageBoxes {
     Q_OBJECT
 public:
     // The fields start with `initial` (empty for a new node).
@@ -29,7 +31,6 @@ public:
     QPushButton* cmdCancel = nullptr;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

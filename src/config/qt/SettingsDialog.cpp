@@ -71,7 +71,7 @@ QWidget* AddFrame(QWidget* parent, QGroupBox*& frame, const char* caption, const
 }  // namespace
 
 SettingsDialog::SettingsDialog(QWidget* owner, config::Settings& settings, std::function<void()> configButton)
-    : QDialog(owner), logic_(*this, *this, settings, std::move(configButton)) {
+    : EscapeProofDialog(owner), logic_(*this, *this, settings, std::move(configButton)) {
     setWindowTitle(QStringLiteral("Settings"));
     setFont(DialogFont(kTahoma, 8.25));
     MakeFixedDialog(this, 439, 443);
@@ -175,14 +175,6 @@ QLineEdit* SettingsDialog::field(SettingsField which) const {
             return txtLocAET;
     }
     return nullptr;
-}
-
-void SettingsDialog::keyPressEvent(QKeyEvent* event) {
-    if (event->key() == Qt::Key_Escape) {
-        event->accept();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {

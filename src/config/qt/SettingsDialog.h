@@ -2,6 +2,8 @@
 // Settings.ini on "Save".
 #pragma once
 
+#include "config/qt/DialogSupport.h"
+
 #include <QDialog>
 #include <array>
 #include <functional>
@@ -18,7 +20,7 @@ class QTreeWidget;
 
 namespace pelko::ui {
 
-class SettingsDialog : public QDialog, private config::SettingsDialogView, private MessageBoxes {
+class SettingsDialog : public EscapeProofDialog, private config::SettingsDialogView, private MessageBoxes {
     Q_OBJECT
 public:
     // Fills itself on construction (NodeList, then the file through GetINI).
@@ -42,7 +44,6 @@ public:
     QPushButton* cmdCancel = nullptr;
 
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
