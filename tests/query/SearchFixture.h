@@ -16,6 +16,7 @@
 #include "query/ResultGrid.h"
 #include "query/StudySearch.h"
 #include "support/FakeResultGrid.h"
+#include "support/FakeSearchPanel.h"
 #include "support/FakeShell.h"
 #include "support/FakeToolkit.h"
 #include "support/TempDir.h"
@@ -23,26 +24,6 @@
 namespace pelko::test {
 
 using namespace std::chrono;
-
-class FakeSearchPanel : public query::SearchPanelView {
-public:
-    std::string text(query::SearchField field) const override {
-        auto it = texts.find(field);
-        return it == texts.end() ? std::string() : it->second;
-    }
-    void setText(query::SearchField field, const std::string& t) override { texts[field] = t; }
-    std::optional<year_month_day> birthDate() const override { return birth; }
-    std::optional<year_month_day> studyDate() const override { return study; }
-    void setStudyDate(std::optional<year_month_day> date) override { study = date; }
-    std::string studyDateRange() const override { return range; }
-    void setStudyDateRange(const std::string& r) override { range = r; }
-    void focusSearchButton() override { ++focusToSearch; }
-
-    std::map<query::SearchField, std::string> texts;
-    std::optional<year_month_day> birth, study;
-    std::string range;
-    int focusToSearch = 0;
-};
 
 inline constexpr const char* kSettingsIni =
     "[Local]\r\nAET=PELKO_WS\r\n"
