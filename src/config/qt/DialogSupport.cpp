@@ -1,6 +1,8 @@
 #include "config/qt/DialogSupport.h"
 
 #include <QKeyEvent>
+#include <QLabel>
+#include <algorithm>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QRegularExpression>
@@ -60,6 +62,14 @@ void EscapeProofDialog::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QDialog::keyPressEvent(event);
+}
+
+QLabel* AddDialogLabel(QWidget* parent, const char* text, int left, int top, int width, int height) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    label->setFont(DialogFont(QStringLiteral("Tahoma"), 8.25, true));
+    const QSize hint = label->sizeHint();
+    label->setGeometry(left, top, std::max(width, hint.width()), std::max(height, hint.height()));
+    return label;
 }
 
 }  // namespace pelko::ui

@@ -17,14 +17,6 @@ namespace {
 
 const QString kTahoma = QStringLiteral("Tahoma");
 
-QLabel* AddLabel(QWidget* parent, const char* text, int left, int top, int width, int height) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setFont(DialogFont(kTahoma, 8.25, true));
-    const QSize hint = label->sizeHint();
-    label->setGeometry(left, top, std::max(width, hint.width()), std::max(height, hint.height()));
-    return label;
-}
-
 QPushButton* AddButton(QWidget* parent, const char* text, int left, int top) {
     auto* button = new QPushButton(QString::fromUtf8(text), parent);
     button->setFont(DialogFont(kTahoma, 8.25, true));
@@ -53,8 +45,8 @@ NodeEntryDialog::NodeEntryDialog(QWidget* owner, config::NodeEntryLogic::Mode mo
         RefuseLineBreaks(field);
         field->installEventFilter(this);
     }
-    lblSettings[1] = AddLabel(this, "AET:", 9, 57, 24, 13);
-    lblSettings[0] = AddLabel(this, "Alias:", 9, 9, 30, 13);
+    lblSettings[1] = AddDialogLabel(this, "AET:", 9, 57, 24, 13);
+    lblSettings[0] = AddDialogLabel(this, "Alias:", 9, 9, 30, 13);
     cmdOK = AddButton(this, "Add", 114, 114);
     cmdOK->setDefault(true);
     cmdCancel = AddButton(this, "Cancel", 210, 114);

@@ -23,15 +23,6 @@ using config::SettingsField;
 
 const QString kTahoma = QStringLiteral("Tahoma");
 
-// A label at its designed place, grown where the font at hand needs more room.
-QLabel* AddLabel(QWidget* parent, const char* text, int left, int top, int width, int height) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setFont(DialogFont(kTahoma, 8.25, true));
-    const QSize hint = label->sizeHint();
-    label->setGeometry(left, top, std::max(width, hint.width()), std::max(height, hint.height()));
-    return label;
-}
-
 QPushButton* AddButton(QWidget* parent, const char* text, int left, int top, int width, int height) {
     auto* button = new QPushButton(QString::fromUtf8(text), parent);
     button->setFont(DialogFont(kTahoma, 8.25, true));
@@ -109,15 +100,15 @@ void SettingsDialog::buildControls() {
     cmdDelete = AddButton(this, "Delete", 291, 216, 136, 25);
 
     QWidget* query = AddFrame(this, fraQuery, "Query", {9, 252, 226, 130}, {6, 15, 214, 106});
-    lblSettings[0] = AddLabel(query, "Remote AET:", 6, 6, 72, 13);
+    lblSettings[0] = AddDialogLabel(query, "Remote AET:", 6, 6, 72, 13);
     txtQuAET = AddField(query, 6, 21, 202, 19);
-    lblSettings[1] = AddLabel(query, "Remote IP:", 6, 54, 63, 13);
+    lblSettings[1] = AddDialogLabel(query, "Remote IP:", 6, 54, 63, 13);
     txtQuIP = AddField(query, 6, 72, 100, 19);
-    lblSettings[2] = AddLabel(query, "Remote Port:", 132, 54, 75, 13);
+    lblSettings[2] = AddDialogLabel(query, "Remote Port:", 132, 54, 75, 13);
     txtQuPort = AddField(query, 132, 72, 76, 19);
 
     QWidget* local = AddFrame(this, fraLocal, "Local", {240, 252, 190, 133}, {6, 15, 163, 49});
-    lblSettings[3] = AddLabel(local, "AET:", 6, 6, 24, 13);
+    lblSettings[3] = AddDialogLabel(local, "AET:", 6, 6, 24, 13);
     txtLocAET = AddField(local, 6, 21, 151, 19);
     chkUseForward = new QCheckBox(QStringLiteral("Use forward"), fraLocal);
     chkUseForward->setGeometry(12, 66, 145, 22);
