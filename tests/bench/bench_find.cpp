@@ -4,9 +4,6 @@
 //               C-CANCEL, findscu receives all 20,000.
 // Prints "name_ours_ms=", "name_findscu_ms=" and "name_ratio=" (ours /
 // findscu; below 1 means ours is faster). Not run by CTest.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -16,9 +13,9 @@
 #include <vector>
 
 #include "dicom/dcmtk/DcmtkToolkit.h"
+#include "peers/ChildProcess.h"
 #include "peers/TestScp.h"
 
-extern char** environ;
 
 namespace {
 
@@ -74,20 +71,7 @@ bool Findscu(int port, const std::string& aet) {
                                      "PatientName=Doe*",
                                      "127.0.0.1",
                                      std::to_string(port)};
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return false;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return test::RunQuietly(std::move(args));
 }
 
 void Compare(const std::string& name, int matches, int runs) {

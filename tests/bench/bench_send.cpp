@@ -8,9 +8,6 @@
 // timing. Prints "send20x2_ours_ms=", "send20x2_movescu_ms=" and
 // "send20x2_ratio=" (ours / movescu; below 1 means ours is faster), each
 // time the median of a few runs. Not run by CTest.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <chrono>
@@ -21,10 +18,10 @@
 #include <vector>
 
 #include "e2e/Workstation.h"
+#include "peers/ChildProcess.h"
 #include "peers/OrthancFixture.h"
 #include "peers/StoreScpFixture.h"
 
-extern char** environ;
 
 namespace {
 
@@ -46,26 +43,8 @@ double TimedMs(const std::function<bool()>& f, bool& ok) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-// Runs a program with its output discarded; true when it exited with 0.
-bool RunQuietly(std::vector<std::string> args) {
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) return false;
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
 bool Movescu(const test::OrthancFixture& orthanc, const std::string& destination, const std::string& uid) {
-    return RunQuietly({"/usr/bin/movescu", "-S", "-aet", test::kOurAet, "-aec", orthanc.aet(), "-aem",
+    return test::RunQuietly({"/usr/bin/movescu", "-S", "-aet", test::kOurAet, "-aec", orthanc.aet(), "-aem",
                        destination, "-k", "QueryRetrieveLevel=STUDY", "-k", "StudyInstanceUID=" + uid,
                        "127.0.0.1", std::to_string(orthanc.dicomPort())});
 }

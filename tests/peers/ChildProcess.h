@@ -27,4 +27,8 @@ private:
     pid_t pid_ = -1;
 };
 
+// Runs a program to its end with its output discarded; true when it exited
+// with 0. args[0] is the program's path.
+bool RunQuietly(std::vector<std::string> args);
+
 }  // namespace pelko::test
