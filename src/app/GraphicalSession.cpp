@@ -22,7 +22,7 @@ bool HasDisplayServer(const char* display, const char* waylandDisplay) {
 
 std::string NoDisplayMessage(const std::string& command) {
     return "Pelko needs a graphical session, but neither DISPLAY nor WAYLAND_DISPLAY is set; "
-           "to try it on a virtual display, run: xvfb-run -a " +
+           "to try it on a virtual display (Debian package xvfb), run: xvfb-run -a " +
            command;
 }
 
