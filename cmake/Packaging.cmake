@@ -48,6 +48,7 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Pelko sends study-level C-FIND queries to one DICOM archive, lists the studies\n found and asks the archive to C-MOVE the selected ones to the marked nodes.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 # Library dependencies come from what the program links (dpkg-shlibdeps);
 # the Qt platform plugins are loaded at run time and so are named here.
