@@ -5,7 +5,10 @@
 #                                destinations (storescp) on free loopback
 #                                ports, seeds the archive once and writes the
 #                                demo Settings.ini into FOLDER (the program
-#                                folder) when FOLDER has none yet
+#                                folder) when FOLDER has none yet; sets
+#                                DEMO_PORT (the archive's DICOM port) and
+#                                DEMO_HTTP (its REST port)
+#   demo_running FOLDER          true while that folder's demo runs
 #   demo_stop FOLDER             stops what demo_start started
 #   demo_settings_file FILE      true when FILE is a demo Settings.ini
 #
@@ -249,9 +252,9 @@ demo_start() {
     [ -f "$dir/ports" ] && . "$dir/ports"
     [ -f "$settings" ] && DEMO_DICOM_PORT="$(_demo_ini_query_port "$settings" | tr -d ' ')"
 
-    local attempt
+    local _
     : >"$dir/pids"
-    for attempt in 1 2 3; do
+    for _ in 1 2 3; do
         local dicom http viewer report
         dicom="$(_demo_port "$DEMO_DICOM_PORT")" &&
             http="$(_demo_port "$DEMO_HTTP_PORT" "$dicom")" &&
@@ -281,6 +284,7 @@ demo_start() {
             elif [ "$(_demo_ini_query_port "$settings" | tr -d ' ')" != "$dicom" ]; then
                 _demo_ini_set_query_port "$settings" "$dicom"
             fi
+            # shellcheck disable=SC2034  # for the caller
             DEMO_PORT="$dicom" DEMO_HTTP="$http"
             return 0
         fi
