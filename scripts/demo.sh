@@ -23,7 +23,8 @@ DEMO_DESTINATIONS=(DEMO_VIEWER DEMO_REPORT)
 DEMO_UNKNOWN_AET=DEMO_UNKNOWN
 
 demo_settings_file() {
-    [ -f "$1" ] && head -c 4096 "$1" | tr -d '\r' | grep -qxF -- "$DEMO_MARKER, written by scripts/run."
+    local line="$DEMO_MARKER, written by scripts/run."
+    [ -f "$1" ] && LC_ALL=C grep -qaxF -e "$line"$'\r' -e "$line" -- "$1"
 }
 
 # True when nothing listens on the loopback port.
