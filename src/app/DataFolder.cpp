@@ -60,8 +60,12 @@ bool FolderIsWritable(const QString& folder) {
 }
 
 QString ChooseDataFolder(const QString& programFolder, const QString& userFolder) {
-    if (FolderIsWritable(programFolder)) return programFolder;
-    QDir().mkpath(userFolder);
+    // Without a usable per-user folder (no home folder), the program folder
+    // stays the data folder; writes to it then fail quietly as they always
+    // have on a read-only folder.
+    if (FolderIsWritable(programFolder) || userFolder.isEmpty() || !QDir().mkpath(userFolder)) {
+        return programFolder;
+    }
     SeedSettings(programFolder, userFolder);
     return userFolder;
 }

@@ -37,6 +37,7 @@ bool FolderIsWritable(const QString& folder);
 // Chooses the data folder. userFolder is the per-user folder to use when the
 // program folder is not writable; it is created when needed, and a
 // Settings.ini beside the program is copied into it when it has none yet.
+// When there is no per-user folder to be had, the program folder it is.
 QString ChooseDataFolder(const QString& programFolder, const QString& userFolder);
 
 }  // namespace pelko

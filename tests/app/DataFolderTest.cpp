@@ -78,6 +78,8 @@ TEST(DataFolderTest, ReadOnlyProgramFolderWithoutSettingsGivesAnEmptyUserFolder)
     EXPECT_EQ(ChooseDataFolder(Q(program), Q(dir / "user")), Q(dir / "user"));
     EXPECT_TRUE(fs::is_directory(dir / "user"));
     EXPECT_FALSE(fs::exists(dir / "user" / "Settings.ini"));
+    // No home folder to be had: the program folder, as before.
+    EXPECT_EQ(ChooseDataFolder(Q(program), QString()), Q(program));
     fs::permissions(program, fs::perms::owner_all);
 }
 
