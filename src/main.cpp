@@ -1,6 +1,13 @@
 // Wires the program together: the logs, the DICOM toolkit and the main
 // window, guarded against a second running copy.
 #include <QApplication>
+#include <QStandardPaths>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/DataFolder.h"
+#include "app/GraphicalSession.h"
 
 #include "app/qt/MainWindow.h"
 #include "app/qt/SingleInstance.h"
@@ -10,9 +17,26 @@
 #include "log/Logger.h"
 
 int main(int argc, char* argv[]) {
+    // Before Qt starts: without a display server it would abort with a
+    // misleading message. "-platform NAME" on the command line wins over the
+    // environment, as in Qt.
+    const char* platform = std::getenv("QT_QPA_PLATFORM");
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0) platform = argv[i + 1];
+    }
+    if (pelko::NeedsDisplayServer(platform ? platform : "") &&
+        !pelko::HasDisplayServer(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"))) {
+        std::fprintf(stderr, "%s\n", pelko::NoDisplayMessage(argv[0]).c_str());
+        return 2;
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelko"));
-    const QString folder = QCoreApplication::applicationDirPath();
+    // Settings.ini, Logs/ and the single-instance key live in the program
+    // folder, or per user when the program is installed read-only.
+    const QString folder =
+        pelko::ChooseDataFolder(QCoreApplication::applicationDirPath(),
+                                QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 
     pelko::ui::SingleInstance instance(folder);
     if (!instance.claim()) return 0;
