@@ -6,6 +6,7 @@
 #include "dicom/Toolkit.h"
 #include "log/Error.h"
 #include "log/ErrorReport.h"
+#include "query/ArchivePeer.h"
 #include "query/ResultGridView.h"
 
 namespace pelko::send {
@@ -75,14 +76,14 @@ void Sender::SendForward(const std::vector<Study>& studies) {
     if (!settings_.CheckINI()) return;
     const auto& record = settings_.record();
     // Released by its destructor when a step fails.
-    auto association = toolkit_.newStoreAssociation();
-    association->Open(record.QueryIP, record.QueryPort, record.LocalAET, record.QueryAET);
+    auto association = toolkit_.newStoreAssociation(query::ArchivePeer(record));
+    association->Open(kRedirectSopClass);
     auto uids = toolkit_.newUidGenerator();
     for (const Study& study : studies) {
         dicom::Dataset request;
         request.Attributes().Add(dicom::tags::RedirectMarker, kRedirectMarker);
         request.Attributes().Add(dicom::tags::RedirectStudyUID, RequireUid(study.uid, study.row));
-        association->Store(kRedirectSopClass, uids->NewUID(), kRedirectPriority, request);
+        association->Store(uids->NewUID(), request);
     }
     association->Close();
     shell_.setCaption(kAppTitle);
@@ -107,24 +108,17 @@ void Sender::SendToNode(const std::string& destination, const std::vector<Study>
             return;
         }
         const auto& record = settings_.record();
-        auto association = toolkit_.newQueryAssociation();
-        association->setPort(record.QueryPort);
-        association->setHost(record.QueryIP);
-        association->setCalledAET(record.QueryAET);
-        association->setCallingAET(record.LocalAET);
-        association->setRoot("STUDY");
-        association->setLevel("STUDY");
-        association->setMoveDestination(destination);
+        auto association = toolkit_.newQueryAssociation(query::ArchivePeer(record));
 
         const std::string count = std::to_string(studies.size());
         int moved = 0;
         for (std::size_t k = 1; k <= studies.size(); ++k) {
             const Study& study = studies[k - 1];
-            association->setStudyUID(RequireUid(study.uid, study.row));
+            const std::string& uid = RequireUid(study.uid, study.row);
             shell_.setCaption(std::string(kAppTitle) + " - " + destination + "(" + std::to_string(k) + " / " +
                               count + ")");
             shell_.processEvents();
-            association->Move();
+            association->Move(uid, destination);
             ++moved;
         }
         summary_ += "Sending was successful (" + std::to_string(moved) + " / " + count + ") to " +

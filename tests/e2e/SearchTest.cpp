@@ -133,7 +133,7 @@ TEST(SearchIdentifier, ReachesTheArchiveAsTheUserMeantIt) {
          false,
          {{tags::RegisteredDate, "20240301"}, {tags::StudyDate, ""}}},
         {"accession number only",
-         [](Workstation& w) { w.panel.texts[SearchField::AccNum] = "ACC-4711"; },
+         [](Workstation& w) { w.panel.values.accessionNumber = "ACC-4711"; },
          false,
          false,
          {{tags::AccessionNumber, "ACC-4711"}, {tags::PatientName, ""}, {tags::PatientID, ""}}},

@@ -64,8 +64,7 @@ class SearchFixture : public ::testing::Test {
 protected:
     SearchFixture() {
         WriteBytes(dir / "Settings.ini", kSettingsIni);
-        panel.texts[query::SearchField::Name2] = "Smith";
-        search.ComposePatientName();
+        panel.values.lastName = "Smith";
     }
 
     // The identifier of the last query.
@@ -79,10 +78,8 @@ protected:
     }
 
     void typeNames(const std::string& last, const std::string& first) {
-        panel.texts[query::SearchField::Name2] = last;
-        search.ComposePatientName();
-        panel.texts[query::SearchField::Name1] = first;
-        search.ComposePatientName();
+        panel.values.lastName = last;
+        panel.values.firstName = first;
     }
 
     TempDir dir;

@@ -148,11 +148,10 @@ TEST_P(MoveModeTest, MovesEveryStudyToEveryMarkedNode) {
 
     EXPECT_EQ(r.moves(), c.moves);
     for (const auto& m : r.kit.moves) {
-        EXPECT_EQ(m.port, 11112);
-        EXPECT_EQ(m.host, "127.0.0.1");
-        EXPECT_EQ(m.calledAET, "ARCHIVE");
-        EXPECT_EQ(m.callingAET, "PELKO");
-        EXPECT_EQ(m.level, "STUDY");
+        EXPECT_EQ(m.peer.port, 11112);
+        EXPECT_EQ(m.peer.host, "127.0.0.1");
+        EXPECT_EQ(m.peer.calledAET, "ARCHIVE");
+        EXPECT_EQ(m.peer.callingAET, "PELKO");
     }
     EXPECT_EQ(r.p.shell.captions, c.captions);
     EXPECT_EQ(r.p.shell.caption(), "Pelko");
@@ -195,7 +194,8 @@ void PrintTo(const ForwardCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-const std::string kOpen = "open 127.0.0.1 11112 PELKO ARCHIVE";
+// The association proposes CR Image Storage, the class of the requests.
+const std::string kOpen = "open 127.0.0.1 11112 PELKO ARCHIVE 1.2.840.10008.5.1.4.1.1.1";
 
 const ForwardCase kForwardCases[] = {
     {"OneRequestPerStudy",
@@ -253,7 +253,6 @@ TEST_P(ForwardModeTest, StoresOneRedirectRequestPerStudy) {
     std::vector<std::string> instances;
     for (const auto& s : r.kit.stores) {
         EXPECT_EQ(s.sopClass, "1.2.840.10008.5.1.4.1.1.1");
-        EXPECT_EQ(s.priority, 10);
         const auto& items = s.dataset.Attributes().items();
         ASSERT_EQ(items.size(), 2u);
         EXPECT_EQ(items[0].tag, (dicom::Tag{0x0019, 0x0010}));

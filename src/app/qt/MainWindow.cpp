@@ -111,8 +111,6 @@ void MainWindow::buildControls() {
     cmdSearch = Place(new QPushButton(QStringLiteral("Search"), picSearch), Twips(6750, 1755, 1230, 375));
     cmdSearch->setDefault(true);
     cmdSearch->setAutoDefault(false);
-    txtPatName = Place(new QLineEdit(picSearch), Twips(1800, 0, 825, 270));
-    txtPatName->hide();
 
     AddLabel(picSearch, "Last Name:", 180, 90);
     AddLabel(picSearch, "Patient - ID:", 3375, 90);

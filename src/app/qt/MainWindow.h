@@ -100,7 +100,6 @@ public:
     QLineEdit* txtStudyDesc = nullptr;
     QLineEdit* txtAccNum = nullptr;
     QPushButton* cmdSearch = nullptr;
-    QLineEdit* txtPatName = nullptr;
     QMenu* mnuFile = nullptr;
     QAction* mnuClose = nullptr;
     QAction* mnuSettings = nullptr;

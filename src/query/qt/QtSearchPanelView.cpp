@@ -29,26 +29,18 @@ std::optional<QDate> ToQDate(const std::optional<std::chrono::year_month_day>& d
 
 // --- panel
 
-std::string QtSearchPanelView::text(query::SearchField field) const {
-    using F = query::SearchField;
-    MainWindow& w = window_;
-    switch (field) {
-        case F::Name1:
-            return w.txtName1->text().toStdString();
-        case F::Name2:
-            return w.txtName2->text().toStdString();
-        case F::PatName:
-            return w.txtPatName->text().toStdString();
-        case F::PatID:
-            return w.txtPatID->text().toStdString();
-        case F::Sex:
-            return w.cboSex->currentText().toStdString();
-        case F::StudyDesc:
-            return w.txtStudyDesc->text().toStdString();
-        case F::AccNum:
-            return w.txtAccNum->text().toStdString();
-    }
-    return {};
+query::SearchCriteria QtSearchPanelView::criteria() const {
+    const MainWindow& w = window_;
+    query::SearchCriteria c;
+    c.lastName = w.txtName2->text().toStdString();
+    c.firstName = w.txtName1->text().toStdString();
+    c.patientId = w.txtPatID->text().toStdString();
+    c.sex = w.cboSex->currentText().toStdString();
+    c.birthDate = FromQDate(w.dtpBirth->value());
+    if (const auto day = FromQDate(w.dtpStudyDate->value())) c.studyDates = query::StudyDates{*day, std::nullopt};
+    c.studyDescription = w.txtStudyDesc->text().toStdString();
+    c.accessionNumber = w.txtAccNum->text().toStdString();
+    return c;
 }
 
 void QtSearchPanelView::setText(query::SearchField field, const std::string& text) {
@@ -56,48 +48,23 @@ void QtSearchPanelView::setText(query::SearchField field, const std::string& tex
     MainWindow& w = window_;
     const QString value = QString::fromStdString(text);
     switch (field) {
-        case F::Name1:
+        case F::FirstName:
             w.txtName1->setText(value);
             break;
-        case F::Name2:
+        case F::LastName:
             w.txtName2->setText(value);
             break;
-        case F::PatName:
-            w.txtPatName->setText(value);
-            break;
-        case F::PatID:
+        case F::PatientId:
             w.txtPatID->setText(value);
             break;
-        case F::Sex:
-            w.cboSex->setEditText(value);
-            break;
-        case F::StudyDesc:
-            w.txtStudyDesc->setText(value);
-            break;
-        case F::AccNum:
+        case F::AccessionNumber:
             w.txtAccNum->setText(value);
             break;
     }
 }
 
-std::optional<std::chrono::year_month_day> QtSearchPanelView::birthDate() const {
-    return FromQDate(window_.dtpBirth->value());
-}
-
-std::optional<std::chrono::year_month_day> QtSearchPanelView::studyDate() const {
-    return FromQDate(window_.dtpStudyDate->value());
-}
-
 void QtSearchPanelView::setStudyDate(std::optional<std::chrono::year_month_day> date) {
     window_.dtpStudyDate->setValue(ToQDate(date));
-}
-
-std::string QtSearchPanelView::studyDateRange() const {
-    return window_.dtpStudyDate->freeText().toStdString();
-}
-
-void QtSearchPanelView::setStudyDateRange(const std::string& range) {
-    window_.dtpStudyDate->setFreeText(QString::fromStdString(range));
 }
 
 void QtSearchPanelView::focusSearchButton() {

@@ -20,13 +20,9 @@ class QtSearchPanelView : public query::SearchPanelView {
 public:
     explicit QtSearchPanelView(MainWindow& window) : window_(window) {}
 
-    std::string text(query::SearchField field) const override;
+    query::SearchCriteria criteria() const override;
     void setText(query::SearchField field, const std::string& text) override;
-    std::optional<std::chrono::year_month_day> birthDate() const override;
-    std::optional<std::chrono::year_month_day> studyDate() const override;
     void setStudyDate(std::optional<std::chrono::year_month_day> date) override;
-    std::string studyDateRange() const override;
-    void setStudyDateRange(const std::string& range) override;
     void focusSearchButton() override;
 
 private:

@@ -67,9 +67,6 @@ void MainWindow::wireSearch() {
     connect(cmdToday, &QPushButton::clicked, this, [&parts] { parts.search().Today(); });
     connect(cmdYesterday, &QPushButton::clicked, this, [&parts] { parts.search().Yesterday(); });
     connect(cmdWeek, &QPushButton::clicked, this, [&parts] { parts.search().Week(); });
-    for (QLineEdit* name : {txtName1, txtName2}) {
-        connect(name, &QLineEdit::textChanged, this, [&parts] { parts.search().ComposePatientName(); });
-    }
 
     // The sex field takes only its letters; Enter in it starts the search
     // like in the other fields.
