@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Shell.h"
+#include "base/Shell.h"
+#include "base/Twips.h"
 
 namespace pelko {
 
@@ -18,7 +19,6 @@ class Settings;
 class ErrorReporter;
 class Clock;
 
-inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kStartWidthTwips = 13500;
 inline constexpr int kDefaultHeightTwips = 10000;
 inline constexpr int kGridWidthMarginTwips = 250;

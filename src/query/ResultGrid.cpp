@@ -1,7 +1,7 @@
 #include "query/ResultGrid.h"
 
-#include "app/ActionGate.h"
-#include "app/Shell.h"
+#include "base/ActionGate.h"
+#include "base/Shell.h"
 #include "log/Error.h"
 #include "log/ErrorReport.h"
 

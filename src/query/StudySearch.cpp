@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "app/ActionGate.h"
-#include "app/Shell.h"
+#include "base/ActionGate.h"
+#include "base/Shell.h"
 #include "config/Settings.h"
 #include "log/Clock.h"
 #include "log/Error.h"

@@ -1,6 +1,6 @@
 #include "send/NodeSlots.h"
 
-#include "app/Shell.h"
+#include "base/Shell.h"
 #include "config/AppSettings.h"
 #include "config/IniFile.h"
 #include "config/Settings.h"

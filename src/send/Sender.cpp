@@ -1,7 +1,7 @@
 #include "send/Sender.h"
 
-#include "app/ActionGate.h"
-#include "app/Shell.h"
+#include "base/ActionGate.h"
+#include "base/Shell.h"
 #include "config/Settings.h"
 #include "dicom/Toolkit.h"
 #include "log/Error.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/ActionGate.h"
+#include "base/ActionGate.h"
 #include "app/MainWindowLogic.h"
 #include "config/Settings.h"
 #include "log/Error.h"

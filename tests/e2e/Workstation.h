@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ActionGate.h"
+#include "base/ActionGate.h"
 #include "config/Settings.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
 #include "log/Clock.h"

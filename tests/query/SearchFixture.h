@@ -8,7 +8,7 @@
 #include <map>
 #include <sstream>
 
-#include "app/ActionGate.h"
+#include "base/ActionGate.h"
 #include "config/Settings.h"
 #include "log/Clock.h"
 #include "log/ErrorReport.h"

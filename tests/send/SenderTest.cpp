@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "SendFixture.h"
-#include "app/ActionGate.h"
+#include "base/ActionGate.h"
 #include "send/Sender.h"
 #include "support/FakeToolkit.h"
 

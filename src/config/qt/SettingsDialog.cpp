@@ -11,7 +11,7 @@
 #include <QScreen>
 #include <QTreeWidget>
 
-#include "app/Shell.h"
+#include "base/Shell.h"
 #include "config/qt/DialogSupport.h"
 #include "config/qt/NodeEntryDialog.h"
 
@@ -67,6 +67,10 @@ SettingsDialog::SettingsDialog(QWidget* owner, config::Settings& settings, std::
     setFont(DialogFont(kTahoma, 8.25));
     MakeFixedDialog(this, 439, 443);
     buildControls();
+    for (auto [widget, name] : std::initializer_list<std::pair<QObject*, const char*>>{
+             {lvNodes, "lvNodes"}, {cmdAdd, "cmdAdd"}, {cmdEdit, "cmdEdit"}, {cmdDelete, "cmdDelete"}, {fraQuery, "fraQuery"}, {fraLocal, "fraLocal"}, {lblSettings[0], "lblSettings0"}, {lblSettings[1], "lblSettings1"}, {lblSettings[2], "lblSettings2"}, {lblSettings[3], "lblSettings3"}, {txtQuAET, "txtQuAET"}, {txtQuIP, "txtQuIP"}, {txtQuPort, "txtQuPort"}, {txtLocAET, "txtLocAET"}, {chkUseForward, "chkUseForward"}, {chkRegistered, "chkRegistered"}, {cmdApply, "cmdApply"}, {cmdCancel, "cmdCancel"}}) {
+        widget->setObjectName(QString::fromLatin1(name));
+    }
     bind();
 
     // Centred on the screen rather than over the owner.
