@@ -16,6 +16,7 @@
 
 #include "dicom/AssociationParameters.h"
 #include "log/Error.h"
+#include "log/ErrorNumbers.h"
 
 namespace pelko::dicom {
 
@@ -46,19 +47,6 @@ inline constexpr Tag RedirectStudyUID{0x0019, 0x0030};
 // Find never returns more than this many results: after the last one the
 // query is cancelled.
 inline constexpr int kMaxFindResults = 400;
-
-// Error numbers of failures that carry no DIMSE status. A failed DIMSE status
-// is reported with the status code itself as its number (e.g. 0xA700 = 42752).
-enum ErrorNumber : std::int32_t {
-    kErrNoConnection = 1001,       // TCP connection refused or unreachable host
-    kErrAssociationRejected = 1002,
-    kErrTimeout = 1003,
-    kErrAssociationAborted = 1004,  // peer aborted or dropped the connection
-    kErrNoPresentationContext = 1005,
-    kErrProtocol = 1006,            // any other network/DIMSE failure
-    kErrSubOperationsFailed = 1007, // C-MOVE reported failed or warning sub-operations
-    kErrInvalidArgument = 1008,
-};
 
 // A failure of a toolkit operation. The description names the operation, the
 // peer AE title and what went wrong.

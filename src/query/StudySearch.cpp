@@ -110,12 +110,7 @@ void StudySearch::runPreset(std::chrono::year_month_day shown, StudyDates dates)
 }
 
 void StudySearch::run(const SearchCriteria& criteria) {
-    try {
-        runSteps(criteria);
-    } catch (...) {
-        const ErrorInfo e = CurrentErrorInfo();
-        errors_.logThenMessageA(e.number, e.description, kSearchLabel);
-    }
+    errors_.Run(kSearchLabel, Report::LogThenSeeLog, [&] { runSteps(criteria); });
 }
 
 void StudySearch::showCleaned(const SearchCriteria& before, const SearchCriteria& after) {
@@ -140,7 +135,7 @@ void StudySearch::runSteps(const SearchCriteria& asked) {
         return;
     }
 
-    if (!settings_.CheckINI()) return;
+    if (!settings_.ReloadOrReportMissing()) return;
 
     results_ = find(criteria);
 

@@ -70,12 +70,12 @@ public:
 
     // What the settings dialog's Save does: writes Settings.ini, takes the
     // two options into the record at once (the archive settings follow at
-    // the next CheckINI) and builds the node buttons from the file.
+    // the next ReloadOrReportMissing) and builds the node buttons from the file.
     void configure(const IniValues& values) {
         WriteBytes(settings.path(), SettingsText(values));
         record.UseForward = values.forward;
         record.UseRegistered = values.registered;
-        nodes.ConfigButton();
+        nodes.RebuildFromSettings();
     }
 
     // Types the last and the first name.

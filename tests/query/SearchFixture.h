@@ -105,7 +105,7 @@ public:
 
 class GridFixture : public SearchFixture {
 protected:
-    GridFixture() { gridLogic.ConfigGrid(); }
+    GridFixture() { gridLogic.ConfigureColumns(); }
 
     // Rows of studies as a search leaves them.
     void fill(int count) {

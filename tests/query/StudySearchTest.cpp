@@ -415,7 +415,7 @@ TEST_F(StudySearchTest, ArchiveFailuresAreLoggedAndShownAndTheNextSearchWorks) {
         const std::string expectedTail =
             " - " + std::to_string(c.error.number()) + " - " + c.error.what() + " - cmdSearch_Click\r";
         EXPECT_TRUE(log.back().ends_with(expectedTail)) << log.back();
-        EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kMessageA)});
+        EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kSeeLogMessage)});
         EXPECT_EQ(grid.rowCount(), 1);  // nothing removed before the failure
         EXPECT_FALSE(shell.sendEnabled);
         EXPECT_FALSE(gate.busy());
@@ -443,7 +443,7 @@ TEST_F(StudySearchTest, FailureWhileFillingKeepsTheRowsWrittenAndRedrawsAgain) {
     const auto log = errorLogLines();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_TRUE(log[0].ends_with(" - 1000 - cell refused - cmdSearch_Click\r")) << log[0];
-    EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kMessageA)});
+    EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kSeeLogMessage)});
 }
 
 TEST_F(StudySearchTest, MissingSettingsFileEndsTheSearchBeforeTheQuery) {
@@ -453,7 +453,7 @@ TEST_F(StudySearchTest, MissingSettingsFileEndsTheSearchBeforeTheQuery) {
     const auto log = errorLogLines();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_TRUE(log[0].ends_with(" - 0 - Settings.ini is not available - CheckInI\r")) << log[0];
-    EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kMessageA)});
+    EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kSeeLogMessage)});
 
     WriteBytes(dir / "Settings.ini", kSettingsIni);
     search.Search();

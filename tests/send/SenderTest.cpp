@@ -16,7 +16,7 @@ const std::string kArchive =
     "[Local]\r\nAET=PELKO\r\n[Query]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=11112\r\n";
 const std::string kNodes =
     "[Forward]\r\nNode0=Alpha|ALPHA\r\nNode1=Beta|BETA\r\nNode2=Gamma|GAMMA\r\nNode3=Delta|DELTA\r\n";
-const std::string kBoxA = std::string("error: ") + pelko::kMessageA;
+const std::string kBoxA = std::string("error: ") + pelko::kSeeLogMessage;
 const std::string kCompleted = "info: Request(s) completed.\nThis process might take a few seconds.";
 
 struct Rig {
@@ -33,8 +33,8 @@ struct Rig {
     void setUp(const std::vector<std::string>& active, bool forward) {
         p.writeIni(kArchive + "[General]\r\nForward=" + (forward ? "1" : "0") + "\r\n" + kNodes +
                    ActiveSection(active));
-        nodes.ConfigButton();
-        p.settings.GetINI();
+        nodes.RebuildFromSettings();
+        p.settings.Reload();
         grid.fill({"1.2.1", "1.2.2", "1.2.3", "1.2.4"});
         grid.selection = {3, 1, 2};
         p.shell.sendEnabled = true;
@@ -173,7 +173,7 @@ TEST(MoveMode, AMarkedButHiddenSlotReceivesNothing) {
     Rig r;
     r.setUp({"0", "1", "0", "1"}, false);
     r.p.writeIni(kArchive + "[Forward]\r\nNode0=Alpha|ALPHA\r\nNode1=Beta|BETA\r\nNode2=Gamma|GAMMA\r\n");
-    r.nodes.ConfigButton();
+    r.nodes.RebuildFromSettings();
     ASSERT_TRUE(r.nodes.slot(3).marked);
 
     r.sender.Send();
@@ -314,7 +314,7 @@ TEST(SendReentrancy, ChangesDuringTheSendDoNotRedirectIt) {
         r.p.writeIni(kArchive +
                      "[Forward]\r\nNode0=Alpha|ALPHA\r\nNode1=Beta|BETA\r\nNode2=Gamma|GAMMA\r\n"
                      "Node3=Other|OTHER\r\n");
-        r.nodes.ConfigButton();
+        r.nodes.RebuildFromSettings();
     };
 
     r.sender.Send();

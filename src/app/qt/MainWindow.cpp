@@ -46,9 +46,9 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     resize(Px(13290), Px(9660) + menuBar()->sizeHint().height());
 
     MainWindowLogic::Hooks hooks;
-    hooks.configGrid = [this] { grid_->configureColumns(); };
-    hooks.configButton = [this] { nodeButtons_->nodeSlots().ConfigButton(); };
-    hooks.saveActive = [this] { nodeButtons_->nodeSlots().SaveActive(); };
+    hooks.configureGrid = [this] { grid_->configureColumns(); };
+    hooks.rebuildNodes = [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); };
+    hooks.saveMarks = [this] { nodeButtons_->nodeSlots().SaveMarks(); };
     logic_ = std::make_unique<MainWindowLogic>(static_cast<MainWindowView&>(*this), static_cast<Shell&>(*this),
                                                settings_, errors_, services_.clock, hooks);
 }
@@ -103,7 +103,7 @@ void MainWindow::buildMenus() {
     connect(close, &QAction::triggered, this, &QWidget::close);
     connect(settings, &QAction::triggered, this, [this] {
         // The node buttons' rebuild after a Save.
-        RunSettingsCommand(this, gate_, settings_, [this] { nodeButtons_->nodeSlots().ConfigButton(); });
+        RunSettingsCommand(this, gate_, settings_, [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); });
     });
 }
 

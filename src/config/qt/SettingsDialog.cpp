@@ -61,8 +61,8 @@ QWidget* AddFrame(QWidget* parent, QGroupBox*& frame, const char* caption, const
 
 }  // namespace
 
-SettingsDialog::SettingsDialog(QWidget* owner, config::Settings& settings, std::function<void()> configButton)
-    : EscapeProofDialog(owner), logic_(*this, *this, settings, std::move(configButton)) {
+SettingsDialog::SettingsDialog(QWidget* owner, config::Settings& settings, std::function<void()> nodesChanged)
+    : EscapeProofDialog(owner), logic_(*this, *this, settings, std::move(nodesChanged)) {
     setWindowTitle(QStringLiteral("Settings"));
     setFont(DialogFont(kTahoma, 8.25));
     MakeFixedDialog(this, 439, 443);

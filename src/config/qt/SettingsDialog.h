@@ -23,8 +23,8 @@ namespace pelko::ui {
 class SettingsDialog : public EscapeProofDialog, private config::SettingsDialogView, private MessageBoxes {
     Q_OBJECT
 public:
-    // Fills itself on construction (NodeList, then the file through GetINI).
-    SettingsDialog(QWidget* owner, config::Settings& settings, std::function<void()> configButton);
+    // Fills itself on construction (NodeList, then the file).
+    SettingsDialog(QWidget* owner, config::Settings& settings, std::function<void()> nodesChanged);
 
 
 protected:

@@ -177,7 +177,7 @@ ResultGridWidget::~ResultGridWidget() {
     selectionModel()->disconnect(this);
 }
 
-void ResultGridWidget::configureColumns() { logic_->ConfigGrid(); }
+void ResultGridWidget::configureColumns() { logic_->ConfigureColumns(); }
 
 // "SELECT" opens at the pointer over the grid.
 void ResultGridWidget::popUpSelectMenu(int x, int y) { selectMenu_->popup(viewport()->mapToGlobal(QPoint(x, y))); }
