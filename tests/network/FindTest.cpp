@@ -57,7 +57,7 @@ std::vector<Attribute> SearchCriteria(const std::string& name, Tag dateTag, cons
 struct IdentifierCase {
     std::string name;
     std::vector<Attribute> criteria;
-    bool startFromRequest;  // Request() with its return keys, or an empty Dataset
+    bool startFromRequest;  // the return keys of the search, or an empty Dataset
     std::vector<Wire> expected;
 };
 void PrintTo(const IdentifierCase& c, std::ostream* os) {
