@@ -55,9 +55,18 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
 
 MainWindow::~MainWindow() = default;
 
+// The widgets are made in the order of the designed form: Qt's focus chain
+// follows it where the focus order below leaves it alone, and the start-up
+// focus is the first control of that chain.
 void MainWindow::buildWidgets() {
     auto* client = new QWidget(this);
     setCentralWidget(client);
+
+    searchPresets_ = new SearchPresets(client);
+    searchPresets_->setGeometry(Twips(45, 45, 8385, 510));
+
+    sendButton_ = new SendButton(client);
+    sendButton_->setGeometry(Twips(8685, 45, 4470, 4200));
 
     auto* searchFrame = new QFrame(client);
     searchFrame->setObjectName(QStringLiteral("fraSearch"));
@@ -70,26 +79,22 @@ void MainWindow::buildWidgets() {
     gridArea_->setGeometry(Twips(45, 4320, 11130, 4695));
     auto* gridLayout = new QVBoxLayout(gridArea_);
     gridLayout->setContentsMargins(0, 0, 0, 0);
-    grid_ = new ResultGridWidget(*this, errors_, gate_, gridArea_);
-    gridLayout->addWidget(grid_);
+    // Joins the window (and its focus chain) last, when laid out below.
+    grid_ = new ResultGridWidget(*this, errors_, gate_, nullptr);
 
-    auto* presets = new SearchPresets(client);
-    presets->setGeometry(Twips(45, 45, 8385, 510));
-    searchPresets_ = presets;
+    nodeButtons_ = new NodeButtons(*this, settings_, errors_, searchFrame);
 
     searchPanel_ = new SearchPanel(
         {*grid_, *this, settings_, services_.toolkit, errors_, services_.clock, gate_}, searchFrame);
     searchPanel_->setObjectName(QStringLiteral("picSearch"));
     searchPanel_->setGeometry(Twips(135, 225, 8115, 2265));
-    connect(presets, &SearchPresets::todayPressed, searchPanel_, &SearchPanel::searchToday);
-    connect(presets, &SearchPresets::yesterdayPressed, searchPanel_, &SearchPanel::searchYesterday);
-    connect(presets, &SearchPresets::weekPressed, searchPanel_, &SearchPanel::searchWeek);
+    nodeButtons_->raise();
+    connect(searchPresets_, &SearchPresets::todayPressed, searchPanel_, &SearchPanel::searchToday);
+    connect(searchPresets_, &SearchPresets::yesterdayPressed, searchPanel_, &SearchPanel::searchYesterday);
+    connect(searchPresets_, &SearchPresets::weekPressed, searchPanel_, &SearchPanel::searchWeek);
 
-    nodeButtons_ = new NodeButtons(*this, settings_, errors_, searchFrame);
-
-    sendButton_ = new SendButton(*this, settings_, errors_, services_.toolkit, *grid_, nodeButtons_->nodeSlots(),
-                                 gate_, client);
-    sendButton_->setGeometry(Twips(8685, 45, 4470, 4200));
+    gridLayout->addWidget(grid_);
+    sendButton_->bind(*this, settings_, errors_, services_.toolkit, *grid_, nodeButtons_->nodeSlots(), gate_);
 }
 
 void MainWindow::buildMenus() {

@@ -1,5 +1,6 @@
 // "Send": the big button of the main window, owning the send logic. It
-// starts disabled; picking a study in the grid enables it.
+// starts disabled; picking a study in the grid enables it. The logic is
+// bound once the grid and the node buttons exist.
 #pragma once
 
 #include <QPushButton>
@@ -12,10 +13,12 @@ namespace pelko::ui {
 class SendButton : public QPushButton {
     Q_OBJECT
 public:
-    SendButton(Shell& shell, config::Settings& settings, ErrorReporter& errors, dicom::Toolkit& toolkit,
-               const query::ResultGridView& grid, const send::NodeSlots& nodes, ActionGate& gate,
-               QWidget* parent);
+    explicit SendButton(QWidget* parent);
     ~SendButton() override;
+
+    // Creates the send logic; a click before this does nothing.
+    void bind(Shell& shell, config::Settings& settings, ErrorReporter& errors, dicom::Toolkit& toolkit,
+              const query::ResultGridView& grid, const send::NodeSlots& nodes, ActionGate& gate);
 
 private:
     std::unique_ptr<send::Sender> logic_;
