@@ -1,6 +1,5 @@
 #include "app/MainWindowLogic.h"
 
-#include "config/IniFile.h"
 #include "config/Settings.h"
 #include "log/Clock.h"
 #include "log/Error.h"
@@ -19,20 +18,15 @@ void MainWindowLogic::Load() {
         view_.setOuterWidthTwips(kStartWidthTwips);
     });
     SkipOnFailure([&] {
-        const std::string text = config::ReadIni("Size", "SearchHeight", std::to_string(kDefaultHeightTwips),
-                                                 settings_.path(), config::kIniSize);
-        if (auto height = config::ParseInt32(text); height && *height > 0) view_.setOuterHeightTwips(*height);
+        if (auto height = settings_.ReadSearchHeight(); height && *height > 0) view_.setOuterHeightTwips(*height);
     });
 
-    try {
+    errors_.Run("Form_Load", Report::LogThenSeeLog, [&] {
         view_.fillSexList({"O", "M", "F"});
         view_.clearDatePickerTicks();
-        if (hooks_.configGrid) hooks_.configGrid();
-        if (hooks_.configButton) hooks_.configButton();
-    } catch (...) {
-        const ErrorInfo e = CurrentErrorInfo();
-        errors_.logThenMessageA(e.number, e.description, "Form_Load");
-    }
+        if (hooks_.configureGrid) hooks_.configureGrid();
+        if (hooks_.rebuildNodes) hooks_.rebuildNodes();
+    });
 }
 
 void MainWindowLogic::Resized() {
@@ -43,8 +37,10 @@ void MainWindowLogic::Resized() {
 }
 
 void MainWindowLogic::Unload() {
-    config::WriteIni("Size", "SearchHeight", std::to_string(view_.outerHeightTwips()), settings_.path());
-    if (hooks_.saveActive) hooks_.saveActive();
+    // The program is ending: a height that cannot be written is not
+    // reported, the next start uses the default.
+    [[maybe_unused]] const bool written = settings_.WriteSearchHeight(view_.outerHeightTwips());
+    if (hooks_.saveMarks) hooks_.saveMarks();
 }
 
 }  // namespace pelko

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Shell.h"
+#include "base/Shell.h"
+#include "base/Twips.h"
 
 namespace pelko {
 
@@ -18,9 +19,7 @@ class Settings;
 class ErrorReporter;
 class Clock;
 
-inline constexpr int kTwipsPerPixel = 15;
 inline constexpr int kStartWidthTwips = 13500;
-inline constexpr int kDefaultHeightTwips = 10000;
 inline constexpr int kGridWidthMarginTwips = 250;
 inline constexpr int kGridHeightMarginTwips = 4650;
 
@@ -44,9 +43,9 @@ public:
 class MainWindowLogic {
 public:
     struct Hooks {
-        std::function<void()> configGrid;    // the result grid's columns
-        std::function<void()> configButton;  // the node buttons
-        std::function<void()> saveActive;    // the node marks, on closing
+        std::function<void()> configureGrid;  // the result grid's columns
+        std::function<void()> rebuildNodes;   // the node buttons, from the file
+        std::function<void()> saveMarks;      // the node marks, on closing
     };
 
     MainWindowLogic(MainWindowView& view, Shell& shell, config::Settings& settings, ErrorReporter& errors,

@@ -1,6 +1,6 @@
 #include "config/AccessFormLogic.h"
 
-#include "app/ActionGate.h"
+#include "base/ActionGate.h"
 
 namespace pelko::config {
 

@@ -22,6 +22,16 @@ bool EqualsNoCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
+std::optional<NodeEntry> ParseNodeEntry(std::string_view text) {
+    const auto bar = text.find('|');
+    if (bar == std::string_view::npos) return std::nullopt;
+    std::string_view rest = text.substr(bar + 1);
+    rest = rest.substr(0, rest.find('|'));
+    return NodeEntry{std::string(text.substr(0, bar)), std::string(rest)};
+}
+
+std::string FormatNodeEntry(const NodeEntry& entry) { return entry.alias + "|" + entry.aet; }
+
 std::filesystem::path SettingsPath(const std::filesystem::path& programFolder) {
     return programFolder / "Settings.ini";
 }

@@ -24,6 +24,20 @@ struct AppSettings {
     std::array<std::string, kMaxNodes> NodeList;
 };
 
+// A destination node as Settings.ini keeps it: "alias|AE title".
+struct NodeEntry {
+    std::string alias;
+    std::string aet;
+    bool operator==(const NodeEntry&) const = default;
+};
+
+// The alias and the AE title of an entry; pieces after a second "|" are
+// ignored. nullopt for an entry without "|" (the empty one included).
+std::optional<NodeEntry> ParseNodeEntry(std::string_view text);
+// "alias|AE title". Neither text may hold a "|" (the node entry dialog
+// refuses one).
+std::string FormatNodeEntry(const NodeEntry& entry);
+
 // <program folder>/Settings.ini, built anew at every access.
 std::filesystem::path SettingsPath(const std::filesystem::path& programFolder);
 

@@ -21,7 +21,7 @@ std::string ReadIni(std::string_view section, std::string_view key, std::string_
 // Stores value under key in the first section named section, creating the
 // file (when its folder exists), the section or the key as needed.
 // Returns false when the write could not be done; the file is then unchanged.
-bool WriteIni(std::string_view section, std::string_view key, std::string_view value,
+[[nodiscard]] bool WriteIni(std::string_view section, std::string_view key, std::string_view value,
               const std::filesystem::path& file);
 
 }  // namespace pelko::config

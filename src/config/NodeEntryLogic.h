@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "config/AppSettings.h"
+
 namespace pelko {
 class MessageBoxes;
 }
@@ -12,11 +14,7 @@ class MessageBoxes;
 namespace pelko::config {
 
 // One row of the settings dialog's node list.
-struct NodeRow {
-    std::string alias;
-    std::string aet;
-    bool operator==(const NodeRow&) const = default;
-};
+using NodeRow = NodeEntry;
 
 inline constexpr const char* kFillFieldsMessage = "Please fill the fields with data.";
 // A node is stored as alias|AE title without escaping, so a "|" inside

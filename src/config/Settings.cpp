@@ -1,16 +1,23 @@
 #include "config/Settings.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "config/IniFile.h"
+#include "log/ErrorNumbers.h"
 #include "log/ErrorReport.h"
 
 namespace pelko::config {
+namespace {
+
+std::string NodeKey(int node) { return "Node" + std::to_string(node); }
+
+}  // namespace
 
 Settings::Settings(std::filesystem::path programFolder, AppSettings& record, ErrorReporter& errors)
     : programFolder_(std::move(programFolder)), record_(record), errors_(errors) {}
 
-void Settings::GetINI() {
+void Settings::Reload() {
     const auto file = path();
     auto read = [&](const char* section, const char* key, const char* def) {
         return ReadIni(section, key, def, file, kIniSize);
@@ -23,14 +30,65 @@ void Settings::GetINI() {
     if (auto v = ParseBool(read("General", "Registered", "0"))) record_.UseRegistered = *v;
 }
 
-bool Settings::CheckINI() {
+bool Settings::ReloadOrReportMissing() {
     std::error_code ec;
     if (std::filesystem::is_regular_file(path(), ec)) {
-        GetINI();
+        Reload();
         return true;
     }
-    errors_.logThenMessageA(0, "Settings.ini is not available", "CheckInI");
+    errors_.logThenShowSeeLog(kErrSettingsMissing, "Settings.ini is not available", "CheckInI");
     return false;
+}
+
+std::string Settings::ReadNodeEntry(int node) const { return ReadIni("Forward", NodeKey(node), "", path(), kIniSize); }
+
+SavedMark Settings::ReadSavedMark(int slot) const {
+    SavedMark mark;
+    mark.text = ReadIni("Active", std::to_string(slot), "0", path(), kIniSize);
+    mark.value = ParseBool(mark.text);
+    return mark;
+}
+
+bool Settings::WriteSavedMark(int slot, bool marked) {
+    return WriteIni("Active", std::to_string(slot), marked ? "1" : "0", path());
+}
+
+std::optional<std::int32_t> Settings::ReadSearchHeight() const {
+    return ParseInt32(
+        ReadIni("Size", "SearchHeight", std::to_string(kDefaultSearchHeightTwips), path(), kIniSize));
+}
+
+bool Settings::WriteSearchHeight(int twips) { return WriteIni("Size", "SearchHeight", std::to_string(twips), path()); }
+
+bool Settings::Save(const SettingsValues& values) {
+    const auto file = path();
+    bool written = true;
+    auto write = [&](const char* section, const std::string& key, const std::string& value) {
+        written = WriteIni(section, key, value, file) && written;
+    };
+
+    // The list never grows past NodeList (the dialog refuses a full list);
+    // the bound keeps the slots below in range all the same.
+    const std::size_t count = std::min<std::size_t>(values.nodes.size(), kMaxNodes);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::string entry = FormatNodeEntry(values.nodes[i]);
+        write("Forward", NodeKey(static_cast<int>(i)), entry);
+        record_.NodeList[i] = entry;
+    }
+    // NodeList ends where the file's list ends, so that a shortened list
+    // does not bring its old tail back before the node buttons re-read it.
+    write("Forward", NodeKey(static_cast<int>(count)), "");
+    if (count < record_.NodeList.size()) record_.NodeList[count].clear();
+    write("Local", "AET", values.localAET);
+    write("Query", "AET", values.queryAET);
+    write("Query", "IP", values.queryIP);
+    write("Query", "Port", values.queryPort);
+    write("General", "Forward", values.useForward ? "1" : "0");
+    write("General", "Registered", values.registered ? "1" : "0");
+
+    record_.UseForward = values.useForward;
+    record_.UseRegistered = values.registered;
+    return written;
 }
 
 }  // namespace pelko::config

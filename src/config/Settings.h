@@ -1,8 +1,20 @@
-// Access to Settings.ini for the main window: GetINI reloads the archive
-// settings and the two options; CheckINI guards every network action.
+// Settings.ini in one place: every key the program reads or writes, with
+// its section, its default and its conversion, read and written here and
+// nowhere else. The file's syntax rules are IniFile's.
+//
+//   [Local]   AET                      our AE title
+//   [Query]   AET, IP, Port            the archive
+//   [General] Forward, Registered      the two options
+//   [Forward] Node0 ... Node100        "alias|AE title", up to the first empty
+//   [Active]  0 ... 7                  the node marks of the last close
+//   [Size]    SearchHeight             the window height in twips
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "config/AppSettings.h"
 
@@ -11,6 +23,26 @@ class ErrorReporter;
 }
 
 namespace pelko::config {
+
+// What the settings dialog's Save writes, as typed.
+struct SettingsValues {
+    std::vector<NodeEntry> nodes;
+    std::string localAET;
+    std::string queryAET;
+    std::string queryIP;
+    std::string queryPort;
+    bool useForward = false;
+    bool registered = false;
+};
+
+// A saved mark as the file holds it: its text, and its value when the text
+// is a boolean.
+struct SavedMark {
+    std::string text;
+    std::optional<bool> value;
+};
+
+inline constexpr int kDefaultSearchHeightTwips = 10000;
 
 class Settings {
 public:
@@ -22,10 +54,28 @@ public:
     // Reloads LocalAET, UseForward, QueryAET, QueryIP, QueryPort and
     // UseRegistered, each on its own: a value that does not convert leaves
     // its field as it was. Never reports anything.
-    void GetINI();
-    // True after GetINI when Settings.ini exists; otherwise logs
-    // "Settings.ini is not available", shows message A and returns false.
-    bool CheckINI();
+    void Reload();
+    // Guards every network action: true after Reload when Settings.ini
+    // exists; otherwise logs "Settings.ini is not available" (label
+    // "CheckInI"), shows the see-the-log message and returns false.
+    bool ReloadOrReportMissing();
+
+    // [Forward] Node<n>; "" when missing.
+    std::string ReadNodeEntry(int node) const;
+    // [Active] <slot>; "0" when missing.
+    SavedMark ReadSavedMark(int slot) const;
+    // False when the write could not be done.
+    [[nodiscard]] bool WriteSavedMark(int slot, bool marked);
+    // [Size] SearchHeight; nullopt when it is no number.
+    std::optional<std::int32_t> ReadSearchHeight() const;
+    [[nodiscard]] bool WriteSearchHeight(int twips);
+
+    // Writes every value of the settings dialog, nodes first and then an
+    // empty entry that ends the list (longer lists saved before stay behind
+    // it, unread), then Local, Query and General. Each key is tried even
+    // when an earlier one failed; false when any failed. The record takes
+    // the node list and the two options at once.
+    [[nodiscard]] bool Save(const SettingsValues& values);
 
 private:
     std::filesystem::path programFolder_;

@@ -1,8 +1,5 @@
 #include "config/SettingsDialogLogic.h"
 
-#include <algorithm>
-
-#include "config/IniFile.h"
 #include "config/Settings.h"
 #include "log/ErrorReport.h"
 
@@ -11,19 +8,6 @@ namespace {
 
 bool IsDigit(int code) {
     return code >= '0' && code <= '9';
-}
-
-std::vector<std::string> SplitAtPipes(const std::string& text) {
-    std::vector<std::string> parts;
-    if (text.empty()) return parts;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t bar = text.find('|', start);
-        parts.push_back(text.substr(start, bar == std::string::npos ? std::string::npos : bar - start));
-        if (bar == std::string::npos) break;
-        start = bar + 1;
-    }
-    return parts;
 }
 
 }  // namespace
@@ -38,22 +22,22 @@ bool PortKeyAccepted(int code) {
 
 std::vector<NodeRow> RowsFromNodeList(const AppSettings& record) {
     std::vector<NodeRow> rows;
-    for (const auto& entry : record.NodeList) {
-        const auto parts = SplitAtPipes(entry);
-        if (parts.size() < 2) break;
-        rows.push_back({parts[0], parts[1]});
+    for (const auto& text : record.NodeList) {
+        const auto entry = ParseNodeEntry(text);
+        if (!entry) break;
+        rows.push_back(*entry);
     }
     return rows;
 }
 
 SettingsDialogLogic::SettingsDialogLogic(SettingsDialogView& view, MessageBoxes& boxes, Settings& settings,
-                                         std::function<void()> configButton)
-    : view_(view), boxes_(boxes), settings_(settings), configButton_(std::move(configButton)) {}
+                                         std::function<void()> nodesChanged)
+    : view_(view), boxes_(boxes), settings_(settings), nodesChanged_(std::move(nodesChanged)) {}
 
 void SettingsDialogLogic::Opening() {
     for (const auto& row : RowsFromNodeList(settings_.record())) appendRow(row);
 
-    settings_.GetINI();
+    settings_.Reload();
     const AppSettings& record = settings_.record();
     const std::pair<SettingsField, std::string> texts[] = {
         {SettingsField::LocalAET, record.LocalAET},
@@ -148,36 +132,9 @@ void SettingsDialogLogic::replaceSelectedRow(const NodeRow& row) {
 
 void SettingsDialogLogic::Save() {
     setSave(false);
-    const auto file = settings_.path();
-    AppSettings& record = settings_.record();
-    bool written = true;
-    auto write = [&](const char* section, const std::string& key, const std::string& value) {
-        written = WriteIni(section, key, value, file) && written;
-    };
-
-    // The list never grows past NodeList (Add New refuses a full list); the
-    // bound keeps the slots below in range all the same.
-    const std::size_t count = std::min<std::size_t>(form_.rows.size(), kMaxNodes);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::string entry = form_.rows[i].alias + "|" + form_.rows[i].aet;
-        write("Forward", "Node" + std::to_string(i), entry);
-        record.NodeList[i] = entry;
-    }
-    // The empty key ends the list; longer lists saved before stay behind it
-    // unread. NodeList ends at the same place, so that a shortened list does
-    // not bring its old tail back before the node buttons re-read the file.
-    write("Forward", "Node" + std::to_string(count), "");
-    if (count < record.NodeList.size()) record.NodeList[count].clear();
-    write("Local", "AET", form_.localAET);
-    write("Query", "AET", form_.queryAET);
-    write("Query", "IP", form_.queryIP);
-    write("Query", "Port", form_.queryPort);
-    write("General", "Forward", form_.useForward ? "1" : "0");
-    write("General", "Registered", form_.registered ? "1" : "0");
-
-    record.UseForward = form_.useForward;
-    record.UseRegistered = form_.registered;
-    if (configButton_) configButton_();
+    const bool written = settings_.Save({form_.rows, form_.localAET, form_.queryAET, form_.queryIP,
+                                         form_.queryPort, form_.useForward, form_.registered});
+    if (nodesChanged_) nodesChanged_();
 
     if (!written) {
         boxes_.showError(kSaveFailedMessage);

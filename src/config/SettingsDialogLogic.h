@@ -34,8 +34,7 @@ inline constexpr int kBackspaceCode = 8;
 bool IpKeyAccepted(int code);
 bool PortKeyAccepted(int code);
 
-// Splits NodeList into rows, up to its first slot with fewer than two
-// "|"-separated parts; a third part and more are dropped.
+// The rows of NodeList, up to its first entry without "|".
 std::vector<NodeRow> RowsFromNodeList(const AppSettings& record);
 
 inline constexpr const char* kSaveFailedMessage =
@@ -71,11 +70,11 @@ public:
 
 class SettingsDialogLogic : public NodeListEditor {
 public:
-    // `configButton` rebuilds the main window's node buttons from the file.
+    // `nodesChanged` rebuilds the main window's node buttons from the file.
     SettingsDialogLogic(SettingsDialogView& view, MessageBoxes& boxes, Settings& settings,
-                        std::function<void()> configButton);
+                        std::function<void()> nodesChanged);
 
-    // Fills the list from NodeList, reloads the file (GetINI), fills the
+    // Fills the list from NodeList, reloads the file, fills the
     // fields and check boxes, and turns Save off last.
     void Opening();
 
@@ -109,7 +108,7 @@ private:
     SettingsDialogView& view_;
     MessageBoxes& boxes_;
     Settings& settings_;
-    std::function<void()> configButton_;
+    std::function<void()> nodesChanged_;
     SettingsForm form_;
 };
 

@@ -5,59 +5,55 @@
 namespace pelko::dicom {
 namespace {
 
-class PumpingQuery : public QueryAssociation {
+// Each wrapper runs every call of the wrapped association, its release in
+// the destructor included, through runPumping: the network is never waited
+// for on the calling thread.
+template <typename Inner>
+class Pumped {
 public:
-    PumpingQuery(const PumpingToolkit& kit, std::unique_ptr<QueryAssociation> inner)
-        : kit_(kit), inner_(std::move(inner)) {}
+    Pumped(const PumpingToolkit& kit, std::unique_ptr<Inner> inner) : kit_(kit), inner_(std::move(inner)) {}
+    ~Pumped() {
+        try {
+            kit_.runPumping([&] { inner_.reset(); });
+        } catch (...) {
+            // A release never fails; nothing to report from a destructor.
+        }
+    }
+    Pumped(const Pumped&) = delete;
+    Pumped& operator=(const Pumped&) = delete;
+
+protected:
+    const PumpingToolkit& kit_;
+    std::unique_ptr<Inner> inner_;
+};
+
+class PumpingQuery : public QueryAssociation, private Pumped<QueryAssociation> {
+public:
+    using Pumped::Pumped;
 
     DatasetList Find(const Dataset& identifier) override {
-        copyProperties();
         DatasetList result;
         kit_.runPumping([&] { result = inner_->Find(identifier); });
         return result;
     }
-
-    void Move() override {
-        copyProperties();
-        kit_.runPumping([&] { inner_->Move(); });
+    void Move(const std::string& studyUid, const std::string& destination) override {
+        kit_.runPumping([&] { inner_->Move(studyUid, destination); });
     }
-
-private:
-    void copyProperties() {
-        inner_->setPort(port());
-        inner_->setHost(host());
-        inner_->setCalledAET(calledAET());
-        inner_->setCallingAET(callingAET());
-        inner_->setRoot(root());
-        inner_->setLevel(level());
-        inner_->setMoveDestination(moveDestination());
-        inner_->setStudyUID(studyUID());
-    }
-
-    const PumpingToolkit& kit_;
-    std::unique_ptr<QueryAssociation> inner_;
 };
 
-class PumpingStore : public StoreAssociation {
+class PumpingStore : public StoreAssociation, private Pumped<StoreAssociation> {
 public:
-    PumpingStore(const PumpingToolkit& kit, std::unique_ptr<StoreAssociation> inner)
-        : kit_(kit), inner_(std::move(inner)) {}
+    using Pumped::Pumped;
 
-    void Open(const std::string& host, std::int32_t port, const std::string& callingAET,
-              const std::string& calledAET) override {
-        kit_.runPumping([&] { inner_->Open(host, port, callingAET, calledAET); });
+    void Open(const std::string& sopClassUID) override {
+        kit_.runPumping([&] { inner_->Open(sopClassUID); });
     }
-    void Store(const std::string& sopClassUID, const std::string& sopInstanceUID, std::int16_t priority,
-               const Dataset& dataset) override {
-        kit_.runPumping([&] { inner_->Store(sopClassUID, sopInstanceUID, priority, dataset); });
+    void Store(const std::string& sopInstanceUID, const Dataset& dataset) override {
+        kit_.runPumping([&] { inner_->Store(sopInstanceUID, dataset); });
     }
     void Close() override {
         kit_.runPumping([&] { inner_->Close(); });
     }
-
-private:
-    const PumpingToolkit& kit_;
-    std::unique_ptr<StoreAssociation> inner_;
 };
 
 }  // namespace
@@ -65,12 +61,13 @@ private:
 PumpingToolkit::PumpingToolkit(Toolkit& inner, std::function<void()> pump, std::chrono::milliseconds interval)
     : inner_(inner), pump_(std::move(pump)), interval_(interval) {}
 
-std::unique_ptr<QueryAssociation> PumpingToolkit::newQueryAssociation() {
-    return std::make_unique<PumpingQuery>(*this, inner_.newQueryAssociation());
+// The parameters go to the wrapped toolkit whole, as given.
+std::unique_ptr<QueryAssociation> PumpingToolkit::newQueryAssociation(const AssociationParameters& peer) {
+    return std::make_unique<PumpingQuery>(*this, inner_.newQueryAssociation(peer));
 }
 
-std::unique_ptr<StoreAssociation> PumpingToolkit::newStoreAssociation() {
-    return std::make_unique<PumpingStore>(*this, inner_.newStoreAssociation());
+std::unique_ptr<StoreAssociation> PumpingToolkit::newStoreAssociation(const AssociationParameters& peer) {
+    return std::make_unique<PumpingStore>(*this, inner_.newStoreAssociation(peer));
 }
 
 std::unique_ptr<UidGenerator> PumpingToolkit::newUidGenerator() { return inner_.newUidGenerator(); }

@@ -4,7 +4,8 @@
 // a worker thread while the calling thread lets pending window events run
 // every few milliseconds: the window repaints, and clicks reach handlers
 // that the action gate refuses while the call is under way. One call runs at
-// a time; the wrapped objects are never touched by two threads at once.
+// a time; the wrapped objects are never touched by two threads at once. The
+// release of an association (its destructor) is such a call too.
 #pragma once
 
 #include <chrono>
@@ -21,8 +22,8 @@ public:
     PumpingToolkit(Toolkit& inner, std::function<void()> pump,
                    std::chrono::milliseconds interval = std::chrono::milliseconds(30));
 
-    std::unique_ptr<QueryAssociation> newQueryAssociation() override;
-    std::unique_ptr<StoreAssociation> newStoreAssociation() override;
+    std::unique_ptr<QueryAssociation> newQueryAssociation(const AssociationParameters& peer) override;
+    std::unique_ptr<StoreAssociation> newStoreAssociation(const AssociationParameters& peer) override;
     std::unique_ptr<UidGenerator> newUidGenerator() override;
 
     // Runs `work` on a worker thread and pumps until it is done; rethrows

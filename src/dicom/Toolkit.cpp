@@ -26,12 +26,6 @@ bool AttributeList::Contains(Tag tag) const {
     return std::any_of(items_.begin(), items_.end(), [&](const Attribute& a) { return a.tag == tag; });
 }
 
-QueryAssociation::QueryAssociation() {
-    request_.Attributes().Add(tags::StudyInstanceUID, "");
-    request_.Attributes().Add(tags::StudyTime, "");
-    request_.Attributes().Add(tags::Modality, "");
-}
-
 std::string NewUuidDerivedUid() {
     std::random_device rd;
     std::array<std::uint32_t, 4> words{};

@@ -14,7 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "dicom/AssociationParameters.h"
 #include "log/Error.h"
+#include "log/ErrorNumbers.h"
 
 namespace pelko::dicom {
 
@@ -42,35 +44,9 @@ inline constexpr Tag RegisteredDate{0x0019, 0x0020};
 inline constexpr Tag RedirectStudyUID{0x0019, 0x0030};
 }  // namespace tags
 
-// Bounded waits of every network operation, in seconds.
-inline constexpr int kConnectTimeoutSeconds = 10;
-inline constexpr int kAssociationTimeoutSeconds = 30;
-inline constexpr int kFindResponseTimeoutSeconds = 60;
-inline constexpr int kMoveResponseTimeoutSeconds = 600;  // inactivity between responses
-
 // Find never returns more than this many results: after the last one the
 // query is cancelled.
 inline constexpr int kMaxFindResults = 400;
-
-struct Timeouts {
-    int connectSeconds = kConnectTimeoutSeconds;
-    int associationSeconds = kAssociationTimeoutSeconds;
-    int findResponseSeconds = kFindResponseTimeoutSeconds;
-    int moveResponseSeconds = kMoveResponseTimeoutSeconds;
-};
-
-// Error numbers of failures that carry no DIMSE status. A failed DIMSE status
-// is reported with the status code itself as its number (e.g. 0xA700 = 42752).
-enum ErrorNumber : std::int32_t {
-    kErrNoConnection = 1001,       // TCP connection refused or unreachable host
-    kErrAssociationRejected = 1002,
-    kErrTimeout = 1003,
-    kErrAssociationAborted = 1004,  // peer aborted or dropped the connection
-    kErrNoPresentationContext = 1005,
-    kErrProtocol = 1006,            // any other network/DIMSE failure
-    kErrSubOperationsFailed = 1007, // C-MOVE reported failed or warning sub-operations
-    kErrInvalidArgument = 1008,
-};
 
 // A failure of a toolkit operation. The description names the operation, the
 // peer AE title and what went wrong.
@@ -139,57 +115,34 @@ private:
     std::vector<Dataset> items_;
 };
 
-// C-FIND and C-MOVE client towards the archive (Study Root).
+// C-FIND and C-MOVE client towards the archive (Study Root), on the
+// parameters it was made with.
 class QueryAssociation {
 public:
+    // Releases the association when one is open.
     virtual ~QueryAssociation() = default;
 
-    void setPort(std::int32_t v) { port_ = v; }
-    void setHost(std::string v) { host_ = std::move(v); }
-    void setCalledAET(std::string v) { calledAET_ = std::move(v); }
-    void setCallingAET(std::string v) { callingAET_ = std::move(v); }
-    void setRoot(std::string v) { root_ = std::move(v); }
-    void setLevel(std::string v) { level_ = std::move(v); }
-    void setMoveDestination(std::string v) { moveDestination_ = std::move(v); }
-    void setStudyUID(std::string v) { studyUID_ = std::move(v); }
-
-    std::int32_t port() const { return port_; }
-    const std::string& host() const { return host_; }
-    const std::string& calledAET() const { return calledAET_; }
-    const std::string& callingAET() const { return callingAET_; }
-    const std::string& root() const { return root_; }
-    const std::string& level() const { return level_; }
-    const std::string& moveDestination() const { return moveDestination_; }
-    const std::string& studyUID() const { return studyUID_; }
-
-    // An empty study-level identifier carrying Study Instance UID, Study
-    // Time and Modality as return keys.
-    Dataset& Request() { return request_; }
-
-    // Study-level C-FIND; at most kMaxFindResults results. Throws DicomError.
+    // Study-level C-FIND with `identifier` (Query/Retrieve Level "STUDY"
+    // added when absent); at most kMaxFindResults results, one association
+    // per call. Throws DicomError.
     virtual DatasetList Find(const Dataset& identifier) = 0;
-    // Study-level C-MOVE of studyUID() to moveDestination(). The association
-    // is opened on first use and kept for further moves. Throws DicomError
-    // on any failure, including failed or warning sub-operations.
-    virtual void Move() = 0;
-
-protected:
-    QueryAssociation();
-
-private:
-    std::int32_t port_ = 0;
-    std::string host_, calledAET_, callingAET_, root_, level_, moveDestination_, studyUID_;
-    Dataset request_;
+    // Study-level C-MOVE of `studyUid` to the AE title `destination`. The
+    // association is opened on first use and kept for further moves. Throws
+    // DicomError on any failure, including failed or warning sub-operations.
+    virtual void Move(const std::string& studyUid, const std::string& destination) = 0;
 };
 
-// C-STORE client towards the archive.
+// C-STORE client towards the archive, for one SOP class.
 class StoreAssociation {
 public:
+    // Releases the association when one is open.
     virtual ~StoreAssociation() = default;
-    virtual void Open(const std::string& host, std::int32_t port, const std::string& callingAET,
-                      const std::string& calledAET) = 0;
-    virtual void Store(const std::string& sopClassUID, const std::string& sopInstanceUID,
-                       std::int16_t priority, const Dataset& dataset) = 0;
+    // Opens the association, proposing `sopClassUID`. Throws DicomError.
+    virtual void Open(const std::string& sopClassUID) = 0;
+    // Sends `dataset` as instance `sopInstanceUID` of the class given to
+    // Open. A warning status counts as stored. Throws DicomError.
+    virtual void Store(const std::string& sopInstanceUID, const Dataset& dataset) = 0;
+    // Releases the association.
     virtual void Close() = 0;
 };
 
@@ -203,8 +156,8 @@ public:
 class Toolkit {
 public:
     virtual ~Toolkit() = default;
-    virtual std::unique_ptr<QueryAssociation> newQueryAssociation() = 0;
-    virtual std::unique_ptr<StoreAssociation> newStoreAssociation() = 0;
+    virtual std::unique_ptr<QueryAssociation> newQueryAssociation(const AssociationParameters& peer) = 0;
+    virtual std::unique_ptr<StoreAssociation> newStoreAssociation(const AssociationParameters& peer) = 0;
     virtual std::unique_ptr<UidGenerator> newUidGenerator() = 0;
 };
 

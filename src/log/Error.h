@@ -6,6 +6,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "log/ErrorNumbers.h"
+
 namespace pelko {
 
 class Error : public std::runtime_error {
@@ -17,9 +19,6 @@ public:
 private:
     std::int32_t number_;
 };
-
-// Number of a failure that carries none of its own.
-inline constexpr std::int32_t kErrUnexpected = 1000;
 
 struct ErrorInfo {
     std::int32_t number = 0;

@@ -4,26 +4,28 @@
 
 namespace pelko {
 
-std::string MessageB(std::int32_t number, const std::string& description) {
+std::string ErrorDetails(std::int32_t number, const std::string& description) {
     return std::to_string(number) + " - " + description;
 }
 
-void ErrorReporter::logThenMessageA(std::int32_t number, const std::string& description,
-                                    const std::string& label) {
-    logger_.LogError(number, description, label);
-    boxes_.showError(kMessageA);
-}
-
-void ErrorReporter::logThenMessageB(std::int32_t number, const std::string& description,
-                                    const std::string& label, const std::string& suffix) {
-    logger_.LogError(number, description, label);
-    boxes_.showError(MessageB(number, description) + suffix);
-}
-
-void ErrorReporter::messageBThenLog(std::int32_t number, const std::string& description,
-                                    const std::string& label) {
-    boxes_.showError(MessageB(number, description));
-    logger_.LogError(number, description, label);
+void ErrorReporter::report(Report style, std::int32_t number, const std::string& description,
+                           const std::string& label, const std::string& suffix) {
+    switch (style) {
+        case Report::LogThenSeeLog:
+            logger_.LogError(number, description, label);
+            boxes_.showError(kSeeLogMessage);
+            break;
+        case Report::LogThenDetails:
+            logger_.LogError(number, description, label);
+            boxes_.showError(ErrorDetails(number, description) + suffix);
+            break;
+        case Report::DetailsThenLog:
+            boxes_.showError(ErrorDetails(number, description));
+            logger_.LogError(number, description, label);
+            break;
+        case Report::Silently:
+            break;
+    }
 }
 
 }  // namespace pelko

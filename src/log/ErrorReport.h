@@ -1,18 +1,22 @@
-// How handlers report a failure: a line in the logs and an error box.
+// The error funnel: how a failure of a handler's step is reported, in one
+// place. Each handler runs its steps through ErrorReporter::Run under its
+// procedure label (the label the logs show) with its report style.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "log/Error.h"
 
 namespace pelko {
 
 class Logger;
 
 // "There was an error." / "Read the log file for more information."
-inline constexpr const char* kMessageA = "There was an error.\nRead the log file for more information.";
+inline constexpr const char* kSeeLogMessage = "There was an error.\nRead the log file for more information.";
 
 // "<number> - <description>"
-std::string MessageB(std::int32_t number, const std::string& description);
+std::string ErrorDetails(std::int32_t number, const std::string& description);
 
 // Message boxes titled with the application title.
 class MessageBoxes {
@@ -22,17 +26,46 @@ public:
     virtual void showInfo(const std::string& text) = 0;   // information icon, OK
 };
 
+enum class Report {
+    LogThenSeeLog,   // the log line, then the see-the-log message
+    LogThenDetails,  // the log line, then "<number> - <description>" and the suffix
+    DetailsThenLog,  // "<number> - <description>", then the log line
+    Silently,        // nothing at all
+};
+
 class ErrorReporter {
 public:
     ErrorReporter(Logger& logger, MessageBoxes& boxes) : logger_(logger), boxes_(boxes) {}
 
-    // Log, then message A.
-    void logThenMessageA(std::int32_t number, const std::string& description, const std::string& label);
-    // Log, then message B followed by `suffix`.
-    void logThenMessageB(std::int32_t number, const std::string& description, const std::string& label,
-                         const std::string& suffix = {});
-    // Message B first, then the log line.
-    void messageBThenLog(std::int32_t number, const std::string& description, const std::string& label);
+    // Runs `step`; when it throws, the failure is reported in `style` under
+    // `label` (the suffix follows the details of LogThenDetails). True when
+    // the step ran to its end.
+    template <typename Step>
+    bool Run(const std::string& label, Report style, Step&& step, const std::string& suffix = {}) {
+        try {
+            step();
+            return true;
+        } catch (...) {
+            const ErrorInfo e = CurrentErrorInfo();
+            report(style, e.number, e.description, label, suffix);
+            return false;
+        }
+    }
+
+    void report(Report style, std::int32_t number, const std::string& description, const std::string& label,
+                const std::string& suffix = {});
+
+    // The styles on their own, for failures found without an exception.
+    void logThenShowSeeLog(std::int32_t number, const std::string& description, const std::string& label) {
+        report(Report::LogThenSeeLog, number, description, label);
+    }
+    void logThenShowDetails(std::int32_t number, const std::string& description, const std::string& label,
+                            const std::string& suffix = {}) {
+        report(Report::LogThenDetails, number, description, label, suffix);
+    }
+    void showDetailsThenLog(std::int32_t number, const std::string& description, const std::string& label) {
+        report(Report::DetailsThenLog, number, description, label);
+    }
 
     Logger& logger() { return logger_; }
     MessageBoxes& boxes() { return boxes_; }

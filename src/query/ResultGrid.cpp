@@ -1,7 +1,7 @@
 #include "query/ResultGrid.h"
 
-#include "app/ActionGate.h"
-#include "app/Shell.h"
+#include "base/ActionGate.h"
+#include "base/Shell.h"
 #include "log/Error.h"
 #include "log/ErrorReport.h"
 
@@ -31,25 +31,19 @@ ResultGrid::ResultGrid(ResultGridView& view, SelectMenuView& menu, Shell& shell,
 // loop through an exception.
 template <typename F>
 void ResultGrid::reported(const char* label, F&& body) {
-    try {
-        body();
-    } catch (...) {
-        const ErrorInfo e = CurrentErrorInfo();
-        errors_.logThenMessageA(e.number, e.description, label);
-    }
+    errors_.Run(label, Report::LogThenSeeLog, std::forward<F>(body));
 }
 
-void ResultGrid::ConfigGrid() {
+void ResultGrid::ConfigureColumns() {
     for (const GridColumn& column : ResultColumns()) view_.addColumn(column);
 }
 
 void ResultGrid::HeaderClick(int column) {
     if (column < 1 || column > kGridColumns || gate_.busy()) return;
-    // One sort key: this column. An empty tag means the column has not been
-    // sorted ascending last, so this click sorts ascending.
-    std::string& tag = tags_[column - 1];
-    const bool ascending = tag.empty();
-    tag = ascending ? kDescTag : "";
+    // One sort key: this column, ascending unless its last sort was.
+    auto lastAscending = sortedAscendingLast_[static_cast<std::size_t>(column - 1)];
+    const bool ascending = !lastAscending;
+    sortedAscendingLast_[static_cast<std::size_t>(column - 1)] = ascending;
 
     SkipOnFailure([&] { shell_.setBusyPointer(true); });
     SkipOnFailure([&] { view_.sortBy(column, ascending); });

@@ -21,9 +21,6 @@ inline constexpr int kLeftButton = 1;
 inline constexpr int kRightButton = 2;
 inline constexpr int kMiddleButton = 4;
 
-// Tag of a column that was last sorted ascending.
-inline constexpr const char* kDescTag = "DESC";
-
 // The pop-up menu "SELECT" with its single entry "Mark all".
 class SelectMenuView {
 public:
@@ -41,7 +38,7 @@ public:
                ActionGate& gate);
 
     // Creates the ten columns; a failure reaches the caller (start-up).
-    void ConfigGrid();
+    void ConfigureColumns();
 
     // Header click on column c: sorts by c, ascending on the first click and
     // then alternating per column. Refused while another action runs (a
@@ -57,8 +54,6 @@ public:
     // "Mark all": selects every row, letting pending events run before each.
     void MarkAll();
 
-    const std::string& columnTag(int column) const { return tags_.at(column - 1); }
-
 private:
     template <typename F>
     void reported(const char* label, F&& body);
@@ -68,7 +63,8 @@ private:
     Shell& shell_;
     ErrorReporter& errors_;
     ActionGate& gate_;
-    std::array<std::string, kGridColumns> tags_{};
+    // Per column: its last sort was ascending, so the next one descends.
+    std::array<bool, kGridColumns> sortedAscendingLast_{};
 };
 
 }  // namespace pelko::query

@@ -1,14 +1,14 @@
 #include "query/StudySearch.h"
 
 #include <algorithm>
-#include <cstdio>
 
-#include "app/ActionGate.h"
-#include "app/Shell.h"
+#include "base/ActionGate.h"
+#include "base/Shell.h"
 #include "config/Settings.h"
 #include "log/Clock.h"
 #include "log/Error.h"
 #include "log/ErrorReport.h"
+#include "query/ArchivePeer.h"
 #include "query/ResultGridView.h"
 
 namespace pelko::query {
@@ -38,39 +38,6 @@ private:
 };
 
 }  // namespace
-
-std::string DicomDate(std::chrono::year_month_day date) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d%02u%02u", static_cast<int>(date.year()),
-                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
-    return text;
-}
-
-std::string CollapseRepeats(std::string text, std::string_view pattern, std::string_view replacement) {
-    if (pattern.empty()) return text;
-    const bool endless = replacement.find(pattern) != std::string_view::npos;
-    bool found = true;
-    while (found) {
-        found = false;
-        for (auto pos = text.find(pattern); pos != std::string::npos;
-             pos = text.find(pattern, pos + replacement.size())) {
-            text.replace(pos, pattern.size(), replacement);
-            found = true;
-        }
-        if (endless) break;
-    }
-    return text;
-}
-
-std::string ComposePatientName(const std::string& firstName, const std::string& lastName) {
-    if (firstName.empty()) return lastName;
-    if (!lastName.empty()) return lastName + "^" + firstName;
-    return "*^" + firstName;
-}
-
-bool IsEmptyNamePattern(std::string_view text) {
-    return std::find(kEmptyNamePatterns.begin(), kEmptyNamePatterns.end(), text) != kEmptyNamePatterns.end();
-}
 
 SexKeyResult FilterSexKey(int key) {
     SexKeyResult result;
@@ -109,24 +76,21 @@ StudySearch::StudySearch(SearchPanelView& panel, ResultGridView& grid, Shell& sh
 void StudySearch::Search() {
     auto pass = gate_.tryEnter();
     if (!pass) return;
-    run();
+    run(panel_.criteria());
 }
 
 void StudySearch::Today() {
     auto pass = gate_.tryEnter();
     if (!pass) return;
-    panel_.setStudyDate(clock_.now().date);
-    run();
-    panel_.setStudyDate(std::nullopt);
+    const std::chrono::year_month_day today = clock_.now().date;
+    runPreset(today, {today, std::nullopt});
 }
 
 void StudySearch::Yesterday() {
     auto pass = gate_.tryEnter();
     if (!pass) return;
-    const std::chrono::sys_days today{clock_.now().date};
-    panel_.setStudyDate(std::chrono::year_month_day{today - std::chrono::days{1}});
-    run();
-    panel_.setStudyDate(std::nullopt);
+    const std::chrono::year_month_day yesterday{std::chrono::sys_days{clock_.now().date} - std::chrono::days{1}};
+    runPreset(yesterday, {yesterday, std::nullopt});
 }
 
 void StudySearch::Week() {
@@ -134,58 +98,46 @@ void StudySearch::Week() {
     if (!pass) return;
     const std::chrono::year_month_day today = clock_.now().date;
     const std::chrono::year_month_day weekAgo{std::chrono::sys_days{today} - std::chrono::days{7}};
-    panel_.setStudyDate(weekAgo);
-    panel_.setStudyDateRange(DicomDate(weekAgo) + "-" + DicomDate(today));
-    run();
-    panel_.setStudyDateRange("");
+    runPreset(weekAgo, {weekAgo, today});
+}
+
+void StudySearch::runPreset(std::chrono::year_month_day shown, StudyDates dates) {
+    SearchCriteria criteria = panel_.criteria();
+    criteria.studyDates = dates;
+    panel_.setStudyDate(shown);
+    run(criteria);
     panel_.setStudyDate(std::nullopt);
 }
 
-void StudySearch::ComposePatientName() {
-    panel_.setText(SearchField::PatName, query::ComposePatientName(panel_.text(SearchField::Name1),
-                                                                   panel_.text(SearchField::Name2)));
+void StudySearch::run(const SearchCriteria& criteria) {
+    errors_.Run(kSearchLabel, Report::LogThenSeeLog, [&] { runSteps(criteria); });
 }
 
-void StudySearch::run() {
-    try {
-        runSteps();
-    } catch (...) {
-        const ErrorInfo e = CurrentErrorInfo();
-        errors_.logThenMessageA(e.number, e.description, kSearchLabel);
+void StudySearch::showCleaned(const SearchCriteria& before, const SearchCriteria& after) {
+    const std::pair<SearchField, std::string SearchCriteria::*> fields[] = {
+        {SearchField::FirstName, &SearchCriteria::firstName},
+        {SearchField::LastName, &SearchCriteria::lastName},
+        {SearchField::PatientId, &SearchCriteria::patientId},
+        {SearchField::AccessionNumber, &SearchCriteria::accessionNumber},
+    };
+    for (const auto& [field, member] : fields) {
+        if (after.*member != before.*member) panel_.setText(field, after.*member);
     }
 }
 
-void StudySearch::collapse(SearchField field) {
-    const std::string before = panel_.text(field);
-    const std::string after = CollapseRepeats(CollapseRepeats(before, "**", "*"), "%%", "%");
-    if (after == before) return;
-    panel_.setText(field, after);
-    if (field == SearchField::Name1 || field == SearchField::Name2) ComposePatientName();
-}
-
-void StudySearch::runSteps() {
+void StudySearch::runSteps(const SearchCriteria& asked) {
     shell_.setSendEnabled(false);
 
-    for (SearchField field : {SearchField::Name1, SearchField::Name2, SearchField::PatID,
-                              SearchField::PatName, SearchField::AccNum}) {
-        collapse(field);
-    }
-    for (SearchField field : {SearchField::PatID, SearchField::PatName}) {
-        if (IsEmptyNamePattern(panel_.text(field))) panel_.setText(field, "");
-    }
-
-    const bool tooVague =
-        !panel_.birthDate() && !panel_.studyDate() && panel_.text(SearchField::StudyDesc).empty() &&
-        panel_.text(SearchField::Sex).empty() && panel_.text(SearchField::PatName).empty() &&
-        panel_.text(SearchField::PatID).empty();
-    if (tooVague && panel_.text(SearchField::AccNum).empty()) {
+    const SearchCriteria criteria = Cleaned(asked);
+    showCleaned(asked, criteria);
+    if (TooVague(criteria)) {
         shell_.showError(kMoreCriteria);
         return;
     }
 
-    if (!settings_.CheckINI()) return;
+    if (!settings_.ReloadOrReportMissing()) return;
 
-    results_ = find();
+    results_ = find(criteria);
 
     // The toolkit stops at kMaxFindResults; a list that long may be cut
     // short, so it is not shown, with or without an accession number.
@@ -199,42 +151,11 @@ void StudySearch::runSteps() {
     results_.Clear();
 }
 
-dicom::DatasetList StudySearch::find() {
+dicom::DatasetList StudySearch::find(const SearchCriteria& criteria) {
     const config::AppSettings& s = settings_.record();
-    auto association = toolkit_.newQueryAssociation();
-    association->setPort(s.QueryPort);
-    association->setHost(s.QueryIP);
-    association->setCalledAET(s.QueryAET);
-    association->setCallingAET(s.LocalAET);
-    association->setRoot("STUDY");
-
-    dicom::Dataset& request = association->Request();
+    auto association = toolkit_.newQueryAssociation(ArchivePeer(s));
     panel_.focusSearchButton();
-
-    request.setPatientName(Replaced(panel_.text(SearchField::PatName), ' ', '^'));
-    request.setPatientID(panel_.text(SearchField::PatID));
-    request.setPatientSex(panel_.text(SearchField::Sex));
-    const auto birth = panel_.birthDate();
-    request.setPatientBirthDate(birth ? DicomDate(*birth) : "");
-
-    std::string studyDate = panel_.studyDateRange();
-    if (studyDate.empty()) {
-        const auto date = panel_.studyDate();
-        studyDate = date ? DicomDate(*date) : "";
-    }
-    if (s.UseRegistered) {
-        // The criterion goes to the archive's registered date; the Study
-        // Date stays an empty return key, since the grid shows it.
-        request.Attributes().Add(dicom::tags::StudyDate, "");
-        request.Attributes().Add(dicom::tags::RegisteredDate, studyDate);
-    } else {
-        request.Attributes().Add(dicom::tags::StudyDate, studyDate);
-    }
-    request.Attributes().Add(dicom::tags::QueryRetrieveLevel, "STUDY");
-    request.setStudyDescription(panel_.text(SearchField::StudyDesc));
-    request.setAccessionNumber(panel_.text(SearchField::AccNum));
-
-    return association->Find(request);
+    return association->Find(StudyIdentifier(criteria, s.UseRegistered));
 }
 
 void StudySearch::fillGrid() {

@@ -1,53 +1,38 @@
 #include "send/NodeSlots.h"
 
-#include "app/Shell.h"
+#include "base/Shell.h"
 #include "config/AppSettings.h"
-#include "config/IniFile.h"
 #include "config/Settings.h"
 #include "log/Error.h"
+#include "log/ErrorNumbers.h"
 #include "log/ErrorReport.h"
 
 namespace pelko::send {
 namespace {
 
-std::string NodeKey(int node) {
-    return "Node" + std::to_string(node);
-}
+// The log label of the rebuild.
+constexpr const char* kRebuildLabel = "ConfigButton";
 
 }  // namespace
-
-std::optional<std::pair<std::string, std::string>> SplitNodeEntry(std::string_view entry) {
-    const auto bar = entry.find('|');
-    if (bar == std::string_view::npos) return std::nullopt;
-    std::string_view rest = entry.substr(bar + 1);
-    rest = rest.substr(0, rest.find('|'));
-    return std::make_pair(std::string(entry.substr(0, bar)), std::string(rest));
-}
 
 NodeSlots::NodeSlots(NodeButtonsView& view, Shell& shell, config::Settings& settings, ErrorReporter& errors)
     : view_(view), shell_(shell), settings_(settings), errors_(errors) {}
 
-void NodeSlots::ConfigButton() {
-    if (configuring_) {
-        configureAgain_ = true;
+void NodeSlots::RebuildFromSettings() {
+    if (rebuilding_) {
+        rebuildAgain_ = true;
         return;
     }
-    configuring_ = true;
+    rebuilding_ = true;
     do {
-        configureAgain_ = false;
-        try {
-            configure();
-        } catch (...) {
-            const ErrorInfo e = CurrentErrorInfo();
-            errors_.messageBThenLog(e.number, e.description, "ConfigButton");
-        }
-    } while (configureAgain_);
-    configuring_ = false;
+        rebuildAgain_ = false;
+        errors_.Run(kRebuildLabel, Report::DetailsThenLog, [&] { rebuild(); });
+    } while (rebuildAgain_);
+    rebuilding_ = false;
 }
 
-void NodeSlots::configure() {
+void NodeSlots::rebuild() {
     auto& nodes = settings_.record().NodeList;
-    const auto file = settings_.path();
 
     // 1. The node list and the marks saved at the last close, node by node.
     nodes.fill({});
@@ -55,14 +40,13 @@ void NodeSlots::configure() {
     for (int n = 0; n < config::kMaxNodes; ++n) {
         shell_.processEvents();
         const auto i = static_cast<std::size_t>(n);
-        nodes[i] = config::ReadIni("Forward", NodeKey(n), "", file, config::kIniSize);
-        const std::string mark = config::ReadIni("Active", std::to_string(n), "0", file, config::kIniSize);
-        const auto value = config::ParseBool(mark);
-        if (!value) {
+        nodes[i] = settings_.ReadNodeEntry(n);
+        const config::SavedMark mark = settings_.ReadSavedMark(n);
+        if (!mark.value) {
             throw Error(kErrSavedMark,
-                        "Saved mark Active/" + std::to_string(n) + " is not a boolean: \"" + mark + "\"");
+                        "Saved mark Active/" + std::to_string(n) + " is not a boolean: \"" + mark.text + "\"");
         }
-        savedMark[i] = *value;
+        savedMark[i] = *mark.value;
         if (nodes[i].empty()) break;
     }
 
@@ -72,10 +56,10 @@ void NodeSlots::configure() {
         slots_[i].shown = false;
         view_.setSlotShown(c, false);
         if (nodes[i].empty()) continue;
-        const auto parts = SplitNodeEntry(nodes[i]);
-        if (!parts) throw Error(kErrNodeEntry, "Node entry " + NodeKey(c) + " has no \"|\"");
-        slots_[i].alias = parts->first;
-        slots_[i].aeTitle = parts->second;
+        const auto entry = config::ParseNodeEntry(nodes[i]);
+        if (!entry) throw Error(kErrNodeEntry, "Node entry Node" + std::to_string(c) + " has no \"|\"");
+        slots_[i].alias = entry->alias;
+        slots_[i].aeTitle = entry->aet;
         view_.setSlotCaption(c, slots_[i].alias);
         slots_[i].shown = true;
         view_.setSlotShown(c, true);
@@ -105,37 +89,37 @@ std::vector<std::string> NodeSlots::SelectedNodes() const {
     return selected;
 }
 
-void NodeSlots::SaveActive() {
-    const auto file = settings_.path();
+void NodeSlots::SaveMarks() {
     for (int i = 0; i < kNodeSlots; ++i) {
         shell_.processEvents();
         const auto& s = slots_[static_cast<std::size_t>(i)];
-        config::WriteIni("Active", std::to_string(i), s.shown && s.marked ? "1" : "0", file);
+        // On closing: a mark that cannot be written is not reported; the
+        // next start shows the node unmarked.
+        [[maybe_unused]] const bool written = settings_.WriteSavedMark(i, s.shown && s.marked);
     }
 }
 
 std::vector<NodeMenuItem> NodeSlots::MoreMenuItems() {
     auto& nodes = settings_.record().NodeList;
-    const auto file = settings_.path();
     std::vector<NodeMenuItem> items;
     for (int n = kFirstMenuNode; n < config::kMaxNodes; ++n) {
         auto& entry = nodes[static_cast<std::size_t>(n)];
         if (entry.empty()) break;
-        entry = config::ReadIni("Forward", NodeKey(n), "", file, config::kIniSize);
+        entry = settings_.ReadNodeEntry(n);
         // The file may have changed since the list was read: an entry that
         // has become empty ends the list there, as it does in the file; one
         // without "|" gets no item.
         if (entry.empty()) break;
-        const auto parts = SplitNodeEntry(entry);
-        if (!parts) continue;
-        items.push_back({n, parts->first, parts->second});
+        const auto parsed = config::ParseNodeEntry(entry);
+        if (!parsed) continue;
+        items.push_back({n, parsed->alias, parsed->aet});
     }
     return items;
 }
 
 void NodeSlots::OpenMoreMenu() {
-    // While ConfigButton refills the list, the menu would show half of it.
-    if (configuring_) return;
+    // While the rebuild refills the list, the menu would show half of it.
+    if (rebuilding_) return;
     view_.resetNodeMenu();
     const auto items = MoreMenuItems();
     if (!items.empty()) view_.popUpNodeMenu(items);

@@ -27,10 +27,6 @@ inline constexpr int kNodeSlots = 8;
 // the node of slot 7.
 inline constexpr int kFirstMenuNode = 7;
 
-// Failure numbers of ConfigButton.
-inline constexpr std::int32_t kErrNodeEntry = 9;   // a node entry without "|"
-inline constexpr std::int32_t kErrSavedMark = 13;  // a saved mark that is not a boolean
-
 struct NodeSlot {
     bool shown = false;
     std::string alias;    // the button caption
@@ -45,10 +41,6 @@ struct NodeMenuItem {
     std::string aeTitle;
     bool operator==(const NodeMenuItem&) const = default;
 };
-
-// "alias|AE title": the alias and the AE title; pieces after a second "|"
-// are ignored. nullopt for an entry without "|".
-std::optional<std::pair<std::string, std::string>> SplitNodeEntry(std::string_view entry);
 
 // The node buttons, the "..." button and the "NODES" menu as the logic drives
 // them.
@@ -76,13 +68,13 @@ public:
     // slots; restores the marks saved in section Active. A failure (an entry
     // without "|", a saved mark that is not a boolean) is shown, then logged
     // under "ConfigButton"; the slots not yet reached stay as they were.
-    void ConfigButton();
+    void RebuildFromSettings();
     // Force marks the slot; otherwise its mark is toggled.
     void SelectButton(int slot, bool force);
     // The AE titles of the shown and marked slots, in slot order.
     std::vector<std::string> SelectedNodes() const;
     // Writes Active/0 ... Active/7: "1" for a shown and marked slot, else "0".
-    void SaveActive();
+    void SaveMarks();
 
     // The nodes from node 7 on, each read again from the file and stored
     // back into NodeList. An entry that has lost its "|" since the list was
@@ -100,7 +92,7 @@ public:
     bool moreShown() const { return moreShown_; }
 
 private:
-    void configure();
+    void rebuild();
     void setMarked(int slot, bool marked);
     bool validSlot(int slot) const { return slot >= 0 && slot < kNodeSlots; }
 
@@ -110,10 +102,10 @@ private:
     ErrorReporter& errors_;
     std::array<NodeSlot, kNodeSlots> slots_;
     bool moreShown_ = false;
-    // ConfigButton lets events run; a second call arriving meanwhile (the
+    // The rebuild lets events run; a second call arriving meanwhile (the
     // settings were saved again) is run once the first has finished.
-    bool configuring_ = false;
-    bool configureAgain_ = false;
+    bool rebuilding_ = false;
+    bool rebuildAgain_ = false;
 };
 
 }  // namespace pelko::send

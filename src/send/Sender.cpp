@@ -1,11 +1,12 @@
 #include "send/Sender.h"
 
-#include "app/ActionGate.h"
-#include "app/Shell.h"
+#include "base/ActionGate.h"
+#include "base/Shell.h"
 #include "config/Settings.h"
 #include "dicom/Toolkit.h"
 #include "log/Error.h"
 #include "log/ErrorReport.h"
+#include "query/ArchivePeer.h"
 #include "query/ResultGridView.h"
 
 namespace pelko::send {
@@ -37,18 +38,15 @@ bool Sender::Send() {
     if (!pass) return false;
 
     shell_.setSendEnabled(false);
-    try {
+    const bool done = errors_.Run("Send", Report::LogThenDetails, [&] {
         const auto studies = SelectedStudies();
         if (settings_.record().UseForward) {
             SendForward(studies);
         } else {
             SendMove(studies, SelectedDestinations());
         }
-    } catch (...) {
-        const ErrorInfo e = CurrentErrorInfo();
-        errors_.logThenMessageB(e.number, e.description, "Send");
-        shell_.setCaption(kAppTitle);
-    }
+    });
+    if (!done) shell_.setCaption(kAppTitle);
     return true;
 }
 
@@ -72,17 +70,17 @@ Sender::Destinations Sender::SelectedDestinations() const {
 }
 
 void Sender::SendForward(const std::vector<Study>& studies) {
-    if (!settings_.CheckINI()) return;
+    if (!settings_.ReloadOrReportMissing()) return;
     const auto& record = settings_.record();
     // Released by its destructor when a step fails.
-    auto association = toolkit_.newStoreAssociation();
-    association->Open(record.QueryIP, record.QueryPort, record.LocalAET, record.QueryAET);
+    auto association = toolkit_.newStoreAssociation(query::ArchivePeer(record));
+    association->Open(kRedirectSopClass);
     auto uids = toolkit_.newUidGenerator();
     for (const Study& study : studies) {
         dicom::Dataset request;
         request.Attributes().Add(dicom::tags::RedirectMarker, kRedirectMarker);
         request.Attributes().Add(dicom::tags::RedirectStudyUID, RequireUid(study.uid, study.row));
-        association->Store(kRedirectSopClass, uids->NewUID(), kRedirectPriority, request);
+        association->Store(uids->NewUID(), request);
     }
     association->Close();
     shell_.setCaption(kAppTitle);
@@ -100,39 +98,31 @@ void Sender::SendMove(const std::vector<Study>& studies, const Destinations& des
 }
 
 void Sender::SendToNode(const std::string& destination, const std::vector<Study>& studies) {
-    try {
-        shell_.setSendEnabled(false);
-        if (!settings_.CheckINI()) {
-            shell_.showError(kSendingFailed);
-            return;
-        }
-        const auto& record = settings_.record();
-        auto association = toolkit_.newQueryAssociation();
-        association->setPort(record.QueryPort);
-        association->setHost(record.QueryIP);
-        association->setCalledAET(record.QueryAET);
-        association->setCallingAET(record.LocalAET);
-        association->setRoot("STUDY");
-        association->setLevel("STUDY");
-        association->setMoveDestination(destination);
+    errors_.Run(
+        "Send", Report::LogThenDetails,
+        [&] {
+            shell_.setSendEnabled(false);
+            if (!settings_.ReloadOrReportMissing()) {
+                shell_.showError(kSendingFailed);
+                return;
+            }
+            auto association = toolkit_.newQueryAssociation(query::ArchivePeer(settings_.record()));
 
-        const std::string count = std::to_string(studies.size());
-        int moved = 0;
-        for (std::size_t k = 1; k <= studies.size(); ++k) {
-            const Study& study = studies[k - 1];
-            association->setStudyUID(RequireUid(study.uid, study.row));
-            shell_.setCaption(std::string(kAppTitle) + " - " + destination + "(" + std::to_string(k) + " / " +
-                              count + ")");
-            shell_.processEvents();
-            association->Move();
-            ++moved;
-        }
-        summary_ += "Sending was successful (" + std::to_string(moved) + " / " + count + ") to " +
-                    destination + ".\n\n";
-    } catch (...) {
-        const ErrorInfo e = CurrentErrorInfo();
-        errors_.logThenMessageB(e.number, e.description, "Send", " (" + destination + ")");
-    }
+            const std::string count = std::to_string(studies.size());
+            int moved = 0;
+            for (std::size_t k = 1; k <= studies.size(); ++k) {
+                const Study& study = studies[k - 1];
+                const std::string& uid = RequireUid(study.uid, study.row);
+                shell_.setCaption(std::string(kAppTitle) + " - " + destination + "(" + std::to_string(k) +
+                                  " / " + count + ")");
+                shell_.processEvents();
+                association->Move(uid, destination);
+                ++moved;
+            }
+            summary_ += "Sending was successful (" + std::to_string(moved) + " / " + count + ") to " +
+                        destination + ".\n\n";
+        },
+        " (" + destination + ")");
 }
 
 }  // namespace pelko::send

@@ -31,7 +31,6 @@ namespace pelko::send {
 // Computed Radiography Image Storage: the SOP class under which the archive
 // accepts a redirect request.
 inline constexpr const char* kRedirectSopClass = "1.2.840.10008.5.1.4.1.1.1";
-inline constexpr std::int16_t kRedirectPriority = 10;
 inline constexpr const char* kRedirectMarker = "REDIRECT";
 inline constexpr const char* kRequestsCompleted =
     "Request(s) completed.\nThis process might take a few seconds.";

@@ -39,13 +39,16 @@ double MedianMs(int runs, const std::function<void()>& f) {
 }
 
 int OurFind(int port, const std::string& aet) {
-    auto query = dicom::MakeDcmtkToolkit()->newQueryAssociation();
-    query->setPort(port);
-    query->setHost("127.0.0.1");
-    query->setCalledAET(aet);
-    query->setCallingAET("PELKO");
-    query->setRoot("STUDY");
-    dicom::Dataset& request = query->Request();
+    dicom::AssociationParameters peer;
+    peer.host = "127.0.0.1";
+    peer.port = port;
+    peer.calledAET = aet;
+    peer.callingAET = "PELKO";
+    auto query = dicom::MakeDcmtkToolkit()->newQueryAssociation(peer);
+    dicom::Dataset request;
+    request.Attributes().Add(dicom::tags::StudyInstanceUID, "");
+    request.Attributes().Add(dicom::tags::StudyTime, "");
+    request.Attributes().Add(dicom::tags::Modality, "");
     request.setPatientName("Doe*");
     request.Attributes().Add(dicom::tags::QueryRetrieveLevel, "STUDY");
     return query->Find(request).Count();

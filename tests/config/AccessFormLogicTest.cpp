@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ActionGate.h"
+#include "base/ActionGate.h"
 #include "config/AccessFormLogic.h"
 
 namespace pelko::config {

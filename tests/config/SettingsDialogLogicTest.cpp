@@ -56,8 +56,8 @@ protected:
     SettingsDialogLogic& open() {
         view = std::make_unique<FakeSettingsView>();
         logic = std::make_unique<SettingsDialogLogic>(*view, shell, settings, [this] {
-            ++configButtons;
-            if (onConfigButton) onConfigButton();
+            ++nodeRebuilds;
+            if (onNodeRebuild) onNodeRebuild();
         });
         logic->Opening();
         return *logic;
@@ -77,8 +77,8 @@ protected:
     Settings settings{dir.path(), record, errors};
     std::unique_ptr<FakeSettingsView> view;
     std::unique_ptr<SettingsDialogLogic> logic;
-    int configButtons = 0;
-    std::function<void()> onConfigButton;
+    int nodeRebuilds = 0;
+    std::function<void()> onNodeRebuild;
 };
 
 TEST_F(SettingsDialogLogicTest, OpeningFillsTheListFromNodeListAndTheFieldsFromTheFile) {
@@ -230,7 +230,7 @@ TEST_F(SettingsDialogLogicTest, CancelWritesNothingEvenAfterEdits) {
     EXPECT_EQ(record.NodeList[0], "A|AA");
     EXPECT_EQ(record.NodeList[1], "B|BB");
     EXPECT_FALSE(record.UseForward);
-    EXPECT_EQ(configButtons, 0);
+    EXPECT_EQ(nodeRebuilds, 0);
 }
 
 TEST_F(SettingsDialogLogicTest, SaveWritesEveryKeyInPlaceAndLeavesTheRestOfTheFileAlone) {
@@ -331,7 +331,7 @@ TEST_F(SettingsDialogLogicTest, SaveRebuildsTheNodeButtonsAfterTheWritesThenClos
     logic->appendRow({"NEW", "NEW_AE"});
     logic->CheckClicked(SettingsCheck::UseForward, true);
     logic->CheckClicked(SettingsCheck::Registered, true);
-    onConfigButton = [this] {
+    onNodeRebuild = [this] {
         EXPECT_NE(ReadBytes(ini()).find("Registered=1\r\n"), std::string::npos) << "the last key is written";
         EXPECT_EQ(record.NodeList[1], "NEW|NEW_AE");
         EXPECT_EQ(record.NodeList[2], "");
@@ -340,7 +340,7 @@ TEST_F(SettingsDialogLogicTest, SaveRebuildsTheNodeButtonsAfterTheWritesThenClos
         EXPECT_FALSE(view->closed);
     };
     logic->Save();
-    EXPECT_EQ(configButtons, 1);
+    EXPECT_EQ(nodeRebuilds, 1);
     EXPECT_TRUE(view->closed);
     EXPECT_FALSE(view->saveEnabled);
 }

@@ -25,7 +25,7 @@ protected:
 };
 
 TEST_F(SettingsTest, MissingFileIsReportedOnceInEachLog) {
-    EXPECT_FALSE(settings.CheckINI());
+    EXPECT_FALSE(settings.ReloadOrReportMissing());
     EXPECT_EQ(test::ReadBytes(dir / "Logs/Error.log"),
               "07.12.2026 10:12:12 - 0 - Settings.ini is not available - CheckInI\r\n");
     EXPECT_EQ(test::ReadBytes(dir / "Logs/Debug.log"),
@@ -39,7 +39,7 @@ TEST_F(SettingsTest, CheckReloadsEveryField) {
     writeIni(
         "[Local]\r\nAET=PELKO\r\n[Query]\r\nAET=ARCHIVE\r\nIP=10.0.0.5\r\nPort= 104 \r\n"
         "[General]\r\nForward=2\r\nRegistered=True\r\n");
-    ASSERT_TRUE(settings.CheckINI());
+    ASSERT_TRUE(settings.ReloadOrReportMissing());
     EXPECT_EQ(record.LocalAET, "PELKO");
     EXPECT_EQ(record.QueryAET, "ARCHIVE");
     EXPECT_EQ(record.QueryIP, "10.0.0.5");
@@ -54,7 +54,7 @@ TEST_F(SettingsTest, ValuesThatDoNotConvertKeepTheFieldAsItWas) {
     record.UseForward = true;
     record.UseRegistered = true;
     writeIni("[Query]\r\nPort=abc\r\n[General]\r\nForward=\r\nRegistered=yes\r\n");
-    settings.GetINI();
+    settings.Reload();
     EXPECT_EQ(record.QueryPort, 4242);
     EXPECT_TRUE(record.UseForward);
     EXPECT_TRUE(record.UseRegistered);
@@ -64,7 +64,7 @@ TEST_F(SettingsTest, ValuesThatDoNotConvertKeepTheFieldAsItWas) {
 TEST_F(SettingsTest, FileWithOnlySizeAndActiveGivesEmptyDefaults) {
     record.QueryAET = "OLD";
     writeIni("[Size]\r\nSearchHeight=10005\r\n[Active]\r\n0=0\r\n");
-    ASSERT_TRUE(settings.CheckINI());
+    ASSERT_TRUE(settings.ReloadOrReportMissing());
     EXPECT_EQ(record.QueryAET, "");
     EXPECT_EQ(record.QueryPort, 0);
     EXPECT_FALSE(record.UseForward);
@@ -93,6 +93,24 @@ INSTANTIATE_TEST_SUITE_P(Texts, ConversionTest,
                                            ConversionCase{"abc", std::nullopt, std::nullopt},
                                            ConversionCase{"12abc", std::nullopt, std::nullopt},
                                            ConversionCase{"99999999999", std::nullopt, std::nullopt}));
+
+TEST(NodeEntryTest, OneParseAndOneFormat) {
+    struct Case {
+        const char* text;
+        std::optional<NodeEntry> entry;
+    };
+    const Case cases[] = {
+        {"CT|CT_AE", NodeEntry{"CT", "CT_AE"}}, {"CT|", NodeEntry{"CT", ""}},  {"|AE", NodeEntry{"", "AE"}},
+        {"a|b|c", NodeEntry{"a", "b"}},         {"no bar", std::nullopt},     {"", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(ParseNodeEntry(c.text), c.entry);
+        if (c.entry && std::string(c.text).find('|') == std::string(c.text).rfind('|')) {
+            EXPECT_EQ(FormatNodeEntry(*c.entry), c.text);
+        }
+    }
+}
 
 }  // namespace
 }  // namespace pelko::config

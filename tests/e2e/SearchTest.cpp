@@ -21,7 +21,7 @@ namespace tags = dicom::tags;
 const std::string kMuellerUid = "1.2.826.0.1.3680043.9.7311.600.1";
 const std::string kSmithUid = "1.2.826.0.1.3680043.9.7311.600.2";
 const std::string kOtherUid = "1.2.826.0.1.3680043.9.7311.600.3";
-const std::string kBoxA = std::string("error: ") + kMessageA;
+const std::string kBoxA = std::string("error: ") + kSeeLogMessage;
 
 IniValues Archive(const std::string& aet, int port) {
     IniValues v;
@@ -133,7 +133,7 @@ TEST(SearchIdentifier, ReachesTheArchiveAsTheUserMeantIt) {
          false,
          {{tags::RegisteredDate, "20240301"}, {tags::StudyDate, ""}}},
         {"accession number only",
-         [](Workstation& w) { w.panel.texts[SearchField::AccNum] = "ACC-4711"; },
+         [](Workstation& w) { w.panel.values.accessionNumber = "ACC-4711"; },
          false,
          false,
          {{tags::AccessionNumber, "ACC-4711"}, {tags::PatientName, ""}, {tags::PatientID, ""}}},

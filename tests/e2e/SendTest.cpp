@@ -169,7 +169,7 @@ TEST_P(MoveMode, SelectedStudiesReachExactlyTheMarkedNodes) {
             EXPECT_TRUE(number >= 0xA000 && number <= 0xCFFF) << errors[i];
             EXPECT_NE(e.description.find(" to " + c.failing[i] + " "), std::string::npos) << errors[i];
         }
-        expected.push_back("error: " + MessageB(number, e.description) + " (" + c.failing[i] + ")");
+        expected.push_back("error: " + ErrorDetails(number, e.description) + " (" + c.failing[i] + ")");
     }
     std::string summary;
     for (const auto& node : c.nodes) {
@@ -271,7 +271,7 @@ TEST(ForwardMode, ARefusedRequestIsReportedAndNothingCompletes) {
     const LoggedError e = ParseErrorLine(errors[0]);
     EXPECT_EQ(e.number, "42752") << errors[0];
     EXPECT_EQ(e.label, "Send");
-    EXPECT_EQ(ws.shell.messages, std::vector<std::string>{"error: " + MessageB(0xA700, e.description)});
+    EXPECT_EQ(ws.shell.messages, std::vector<std::string>{"error: " + ErrorDetails(0xA700, e.description)});
     // Nothing was stored beside the seeded instances.
     const auto instances = orthanc.Get("/instances");
     EXPECT_EQ(std::count(instances.body.begin(), instances.body.end(), ','), 5) << instances.body;

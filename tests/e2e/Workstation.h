@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/ActionGate.h"
+#include "base/ActionGate.h"
 #include "config/Settings.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
 #include "log/Clock.h"
@@ -22,6 +22,7 @@
 #include "support/FakeSearchPanel.h"
 #include "support/FakeShell.h"
 #include "support/TempDir.h"
+#include "support/TimeoutToolkit.h"
 
 namespace pelko::test {
 
@@ -63,27 +64,24 @@ inline std::string SettingsText(const IniValues& v) {
 class Workstation {
 public:
     explicit Workstation(const dicom::Timeouts& timeouts = E2eTimeouts())
-        : toolkit_(dicom::MakeDcmtkToolkit(timeouts)),
+        : toolkit_(std::make_unique<TimeoutToolkit>(dicom::MakeDcmtkToolkit(), timeouts)),
           search{panel, grid, shell, settings, *toolkit_, errors, clock, gate},
           sender{shell, settings, errors, *toolkit_, grid, nodes, gate} {}
 
     // What the settings dialog's Save does: writes Settings.ini, takes the
     // two options into the record at once (the archive settings follow at
-    // the next CheckINI) and builds the node buttons from the file.
+    // the next ReloadOrReportMissing) and builds the node buttons from the file.
     void configure(const IniValues& values) {
         WriteBytes(settings.path(), SettingsText(values));
         record.UseForward = values.forward;
         record.UseRegistered = values.registered;
-        nodes.ConfigButton();
+        nodes.RebuildFromSettings();
     }
 
-    // Types the last and then the first name, each change composing the
-    // patient name.
+    // Types the last and the first name.
     void typeNames(const std::string& last, const std::string& first = "") {
-        panel.texts[query::SearchField::Name2] = last;
-        search.ComposePatientName();
-        panel.texts[query::SearchField::Name1] = first;
-        search.ComposePatientName();
+        panel.values.lastName = last;
+        panel.values.firstName = first;
     }
 
     // Study Instance UIDs of the grid rows, from row 1 down.

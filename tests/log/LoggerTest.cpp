@@ -75,7 +75,7 @@ TEST(LoggerFailureTest, UnwritableLogFolderIsSilent) {
     Logger logger{dir.path(), clock, "de_DE"};
     test::FakeShell boxes;
     ErrorReporter errors(logger, boxes);
-    errors.logThenMessageA(5, "broken", "Form_Load");
+    errors.logThenShowSeeLog(5, "broken", "Form_Load");
     // The box still shows although nothing could be logged.
     EXPECT_EQ(boxes.messages, std::vector<std::string>{"error: There was an error.\nRead the log file for more information."});
 }
@@ -97,8 +97,8 @@ TEST(ErrorReporterTest, OrderAndTextsOfTheConventions) {
     boxes.log = dir / "Logs/Error.log";
     ErrorReporter errors(logger, boxes);
 
-    errors.messageBThenLog(13, "Type mismatch", "ConfigButton");
-    errors.logThenMessageB(49152, "C-MOVE failed", "Send", " (DEST1)");
+    errors.showDetailsThenLog(13, "Type mismatch", "ConfigButton");
+    errors.logThenShowDetails(49152, "C-MOVE failed", "Send", " (DEST1)");
     EXPECT_EQ(boxes.seen, (std::vector<std::string>{"13 - Type mismatch [before log]",
                                                     "49152 - C-MOVE failed (DEST1) [after log]"}));
 }

@@ -57,7 +57,7 @@ std::vector<Attribute> SearchCriteria(const std::string& name, Tag dateTag, cons
 struct IdentifierCase {
     std::string name;
     std::vector<Attribute> criteria;
-    bool startFromRequest;  // Request() with its return keys, or an empty Dataset
+    bool startFromRequest;  // the return keys of the search, or an empty Dataset
     std::vector<Wire> expected;
 };
 void PrintTo(const IdentifierCase& c, std::ostream* os) {
@@ -70,7 +70,7 @@ TEST_P(FindIdentifier, GoesOnTheWireExactly) {
     const auto& c = GetParam();
     TestScp scp;
     auto query = NewQuery(scp.port(), scp.aet());
-    dicom::Dataset identifier = c.startFromRequest ? query->Request() : dicom::Dataset();
+    dicom::Dataset identifier = c.startFromRequest ? ReturnKeys() : dicom::Dataset();
     for (const auto& a : c.criteria) identifier.Attributes().Add(a.tag, a.value);
 
     EXPECT_EQ(query->Find(identifier).Count(), 0);
@@ -158,7 +158,7 @@ TEST_P(FindResultText, IsDecodedByTheAnswersCharacterSet) {
     TestScp scp(b);
     auto query = NewQuery(scp.port(), scp.aet());
 
-    const auto results = query->Find(query->Request());
+    const auto results = query->Find(ReturnKeys());
 
     ASSERT_EQ(results.Count(), 2);
     const auto& first = results[0];
@@ -210,7 +210,7 @@ TEST_P(FindCap, KeepsAtMostTheLimitAndStopsTheArchive) {
     TestScp scp(b);
     auto query = NewQuery(scp.port(), scp.aet());
 
-    const auto results = query->Find(query->Request());
+    const auto results = query->Find(ReturnKeys());
 
     ASSERT_EQ(results.Count(), c.expectedResults);
     EXPECT_EQ(results[0].StudyInstanceUID(), TestScpStudyUID(1));
@@ -242,7 +242,7 @@ TEST(FindSlowArchive, AnswersWithinTheBoundAreAllCollected) {
     TestScp scp(b);
     // The bound is on the wait for each response, not on the whole query.
     auto query = NewQuery(scp.port(), scp.aet(), ShortTimeouts(1));
-    EXPECT_EQ(query->Find(query->Request()).Count(), 3);
+    EXPECT_EQ(query->Find(ReturnKeys()).Count(), 3);
 }
 
 enum class PeerKind { kTestScp, kClosedPort, kSilentListener };
@@ -311,7 +311,7 @@ TEST_P(FindFailure, IsADicomErrorNamingPeerAndCause) {
     }
     auto query = NewQuery(port, aet, ShortTimeouts(1));
 
-    const DicomError error = ExpectDicomError([&] { query->Find(query->Request()); });
+    const DicomError error = ExpectDicomError([&] { query->Find(ReturnKeys()); });
 
     EXPECT_EQ(error.number(), c.number) << error.what();
     const std::string peer = aet + " (127.0.0.1:" + std::to_string(port) + ")";

@@ -17,12 +17,7 @@ TEST(Move, SeveralStudiesGoOverOneAssociationInOrder) {
     TestScp scp;
     {
         auto query = NewQuery(scp.port(), scp.aet());
-        query->setLevel("STUDY");
-        query->setMoveDestination("DEST9");
-        for (const char* uid : {"1.2.3.1", "1.2.3.2", "1.2.3.3"}) {
-            query->setStudyUID(uid);
-            query->Move();
-        }
+        for (const char* uid : {"1.2.3.1", "1.2.3.2", "1.2.3.3"}) query->Move(uid, "DEST9");
         EXPECT_EQ(scp.Record().ended(), 0) << "association kept between moves";
     }
     ASSERT_TRUE(scp.WaitForEnded(1));
@@ -61,10 +56,8 @@ TEST_P(MoveFailure, IsADicomErrorAndTheAssociationServesTheNextMove) {
     b.moveErrorComment = c.errorComment;
     TestScp scp(b);
     auto query = NewQuery(scp.port(), scp.aet());
-    query->setMoveDestination("DEST9");
-    query->setStudyUID("1.2.3");
 
-    const DicomError error = ExpectDicomError([&] { query->Move(); });
+    const DicomError error = ExpectDicomError([&] { query->Move("1.2.3", "DEST9"); });
 
     EXPECT_EQ(error.number(), c.number) << error.what();
     const std::string expected =
@@ -76,8 +69,7 @@ TEST_P(MoveFailure, IsADicomErrorAndTheAssociationServesTheNextMove) {
     }
 
     // A failed status leaves the association usable.
-    query->setStudyUID("1.2.4");
-    EXPECT_THROW(query->Move(), DicomError);
+    EXPECT_THROW(query->Move("1.2.4", "DEST9"), DicomError);
     EXPECT_EQ(scp.Record().moves.size(), 2u);
     EXPECT_EQ(scp.Record().associations, 1);
 }
@@ -99,9 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(Move, WithoutStudyUidSendsNothing) {
     TestScp scp;
     auto query = NewQuery(scp.port(), scp.aet());
-    query->setMoveDestination("DEST9");
     // An empty UID would match every study of the archive.
-    EXPECT_EQ(ExpectDicomError([&] { query->Move(); }).number(), dicom::kErrInvalidArgument);
+    EXPECT_EQ(ExpectDicomError([&] { query->Move("", "DEST9"); }).number(), dicom::kErrInvalidArgument);
     EXPECT_EQ(scp.Record().associations, 0);
 }
 
@@ -110,9 +101,8 @@ TEST(Move, RefusedAssociationIsADicomError) {
     b.refuseAssociation = true;
     TestScp scp(b);
     auto query = NewQuery(scp.port(), scp.aet());
-    query->setMoveDestination("DEST9");
-    query->setStudyUID("1.2.3");
-    EXPECT_EQ(ExpectDicomError([&] { query->Move(); }).number(), dicom::kErrAssociationRejected);
+    EXPECT_EQ(ExpectDicomError([&] { query->Move("1.2.3", "DEST9"); }).number(),
+              dicom::kErrAssociationRejected);
 }
 
 }  // namespace

@@ -22,17 +22,36 @@ inline dicom::Timeouts ShortTimeouts(int seconds = 2) {
     return t;
 }
 
-// A QueryAssociation towards `aet` on 127.0.0.1:`port`, set up in the order
-// the program uses.
-inline std::unique_ptr<dicom::QueryAssociation> NewQuery(
-    int port, const std::string& aet, const dicom::Timeouts& timeouts = ShortTimeouts(10)) {
-    auto q = dicom::MakeDcmtkToolkit(timeouts)->newQueryAssociation();
-    q->setPort(port);
-    q->setHost("127.0.0.1");
-    q->setCalledAET(aet);
-    q->setCallingAET(kOurAet);
-    q->setRoot("STUDY");
-    return q;
+// The peer `aet` on 127.0.0.1:`port`, called by us.
+inline dicom::AssociationParameters PeerAt(int port, const std::string& aet,
+                                           const dicom::Timeouts& timeouts = ShortTimeouts(10)) {
+    dicom::AssociationParameters peer;
+    peer.host = "127.0.0.1";
+    peer.port = port;
+    peer.calledAET = aet;
+    peer.callingAET = kOurAet;
+    peer.timeouts = timeouts;
+    return peer;
+}
+
+inline std::unique_ptr<dicom::QueryAssociation> NewQuery(int port, const std::string& aet,
+                                                         const dicom::Timeouts& timeouts = ShortTimeouts(10)) {
+    return dicom::MakeDcmtkToolkit()->newQueryAssociation(PeerAt(port, aet, timeouts));
+}
+
+inline std::unique_ptr<dicom::StoreAssociation> NewStore(int port, const std::string& aet,
+                                                         const dicom::Timeouts& timeouts = ShortTimeouts(10)) {
+    return dicom::MakeDcmtkToolkit()->newStoreAssociation(PeerAt(port, aet, timeouts));
+}
+
+// An identifier with the search's return keys: Study Instance UID, Study
+// Time and Modality.
+inline dicom::Dataset ReturnKeys() {
+    dicom::Dataset d;
+    d.Attributes().Add(dicom::tags::StudyInstanceUID, "");
+    d.Attributes().Add(dicom::tags::StudyTime, "");
+    d.Attributes().Add(dicom::tags::Modality, "");
+    return d;
 }
 
 // Runs `f` and returns the DicomError it throws; fails the test when it

@@ -61,7 +61,7 @@ protected:
 
 TEST_F(AgainstOrthanc, FindsTheSeededStudiesByName) {
     auto query = Query();
-    dicom::Dataset& request = query->Request();
+    dicom::Dataset request = ReturnKeys();
     request.setPatientName("Smith*");
     request.setPatientID("");
     request.setAccessionNumber("");
@@ -84,7 +84,7 @@ TEST_F(AgainstOrthanc, FindsTheSeededStudiesByName) {
 
 TEST_F(AgainstOrthanc, Latin1NameGoesOutAndComesBack) {
     auto query = Query();
-    dicom::Dataset& request = query->Request();
+    dicom::Dataset request = ReturnKeys();
     request.setPatientName("Müller*");
     request.setStudyDescription("");
     request.Attributes().Add(tags::QueryRetrieveLevel, "STUDY");
@@ -99,7 +99,7 @@ TEST_F(AgainstOrthanc, Latin1NameGoesOutAndComesBack) {
 
 TEST_F(AgainstOrthanc, StudyDateRangeSelects) {
     auto query = Query();
-    dicom::Dataset& request = query->Request();
+    dicom::Dataset request = ReturnKeys();
     request.Attributes().Add(tags::StudyDate, "20240111-20240112");
     request.Attributes().Add(tags::QueryRetrieveLevel, "STUDY");
     EXPECT_EQ(StudyUIDs(query->Find(request)), (std::vector<std::string>{kSmithJane, kMueller}));
@@ -109,12 +109,8 @@ TEST_F(AgainstOrthanc, MovedStudiesArriveAtTheDestination) {
     const std::size_t before = destination_->Files().size();
     {
         auto query = Query();
-        query->setLevel("STUDY");
-        query->setMoveDestination("DEST1");
-        query->setStudyUID(kSmithJohn);
-        query->Move();
-        query->setStudyUID(kMueller);
-        query->Move();
+        query->Move(kSmithJohn, "DEST1");
+        query->Move(kMueller, "DEST1");
     }
     ASSERT_TRUE(destination_->WaitForFiles(before + 2));
     const auto uids = destination_->StudyUIDs();
@@ -124,10 +120,8 @@ TEST_F(AgainstOrthanc, MovedStudiesArriveAtTheDestination) {
 
 TEST_F(AgainstOrthanc, MoveToUnknownDestinationIsADicomError) {
     auto query = Query();
-    query->setMoveDestination("NOWHERE");
-    query->setStudyUID(kSmithJane);
 
-    const DicomError error = ExpectDicomError([&] { query->Move(); });
+    const DicomError error = ExpectDicomError([&] { query->Move(kSmithJane, "NOWHERE"); });
 
     const auto status = static_cast<std::uint32_t>(error.number());
     EXPECT_TRUE((status & 0xF000) == 0xC000 || (status & 0xF000) == 0xA000) << error.what();
@@ -137,14 +131,14 @@ TEST_F(AgainstOrthanc, MoveToUnknownDestinationIsADicomError) {
 }
 
 TEST_F(AgainstOrthanc, StoredRedirectRequestIsRefused) {
-    auto store = dicom::MakeDcmtkToolkit(ShortTimeouts(20))->newStoreAssociation();
-    store->Open("127.0.0.1", orthanc_->dicomPort(), kOurAet, orthanc_->aet());
+    auto store = NewStore(orthanc_->dicomPort(), orthanc_->aet(), ShortTimeouts(20));
+    store->Open("1.2.840.10008.5.1.4.1.1.1");
     dicom::Dataset request;
     request.Attributes().Add(tags::RedirectMarker, "REDIRECT");
     request.Attributes().Add(tags::RedirectStudyUID, kSmithJohn);
 
     const DicomError error =
-        ExpectDicomError([&] { store->Store("1.2.840.10008.5.1.4.1.1.1", "2.25.4711", 10, request); });
+        ExpectDicomError([&] { store->Store("2.25.4711", request); });
 
     EXPECT_EQ(error.number(), 0xA700) << error.what();
     store->Close();

@@ -73,21 +73,22 @@ TEST_F(ResultGridTest, SortingKeepsTheTagsAcrossSearchesAndReordersRows) {
     gridLogic.HeaderClick(3);
     EXPECT_EQ(grid.column(3), (std::vector<std::string>{"A", "B", "C"}));
     EXPECT_EQ(grid.column(1), (std::vector<std::string>{"1.2.3", "1.2.1", "1.2.2"}));
-    EXPECT_EQ(gridLogic.columnTag(3), "DESC");
 
-    search.Search();  // a new search keeps the tags
+    search.Search();  // a new search keeps each column's direction
     gridLogic.HeaderClick(3);
     EXPECT_EQ(grid.column(3), (std::vector<std::string>{"C", "B", "A"}));
-    EXPECT_EQ(gridLogic.columnTag(3), "");
 }
 
 TEST_F(ResultGridTest, FailingSortIsSkippedSilently) {
     grid.onSort = [] { throw std::runtime_error("sort failed"); };
     gridLogic.HeaderClick(2);
     EXPECT_EQ(shell.busyPointer, (std::vector<bool>{true, false}));
-    EXPECT_EQ(gridLogic.columnTag(2), "DESC");
     EXPECT_TRUE(shell.messages.empty());
     EXPECT_TRUE(errorLogLines().empty());
+    // The failed sort still counts: the next click descends.
+    grid.onSort = nullptr;
+    gridLogic.HeaderClick(2);
+    EXPECT_EQ(grid.events.back(), "sort 2 desc");
 }
 
 TEST_F(ResultGridTest, PickingARowEnablesSendOnlyForStudies) {
@@ -158,7 +159,7 @@ TEST_F(ResultGridTest, MarkAllSelectsEveryRowThroughColumnOne) {
 
 TEST_F(ResultGridTest, GridActionsMidSearchAreRefused) {
     fill(2);
-    gridLogic.HeaderClick(3);  // tag "DESC"
+    gridLogic.HeaderClick(3);  // ascending; the next click descends
     kit.findResult = Studies(3);
     shell.onProcessEvents = [&] {
         gridLogic.MarkAll();
@@ -168,10 +169,12 @@ TEST_F(ResultGridTest, GridActionsMidSearchAreRefused) {
     };
     search.Search();
     EXPECT_TRUE(grid.selected.empty());
-    EXPECT_EQ(gridLogic.columnTag(3), "DESC");
     EXPECT_FALSE(shell.sendEnabled);
     EXPECT_TRUE(menu.popups.empty());
     EXPECT_EQ(grid.column(1), (std::vector<std::string>{"1.2.1", "1.2.2", "1.2.3"}));
+    // The refused click left the direction alone.
+    gridLogic.HeaderClick(3);
+    EXPECT_EQ(grid.events.back(), "sort 3 desc");
 }
 
 TEST_F(ResultGridTest, SearchOrMarkAllMidMarkAllAreRefused) {

@@ -8,7 +8,7 @@
 #include <map>
 #include <sstream>
 
-#include "app/ActionGate.h"
+#include "base/ActionGate.h"
 #include "config/Settings.h"
 #include "log/Clock.h"
 #include "log/ErrorReport.h"
@@ -64,8 +64,7 @@ class SearchFixture : public ::testing::Test {
 protected:
     SearchFixture() {
         WriteBytes(dir / "Settings.ini", kSettingsIni);
-        panel.texts[query::SearchField::Name2] = "Smith";
-        search.ComposePatientName();
+        panel.values.lastName = "Smith";
     }
 
     // The identifier of the last query.
@@ -79,10 +78,8 @@ protected:
     }
 
     void typeNames(const std::string& last, const std::string& first) {
-        panel.texts[query::SearchField::Name2] = last;
-        search.ComposePatientName();
-        panel.texts[query::SearchField::Name1] = first;
-        search.ComposePatientName();
+        panel.values.lastName = last;
+        panel.values.firstName = first;
     }
 
     TempDir dir;
@@ -108,7 +105,7 @@ public:
 
 class GridFixture : public SearchFixture {
 protected:
-    GridFixture() { gridLogic.ConfigGrid(); }
+    GridFixture() { gridLogic.ConfigureColumns(); }
 
     // Rows of studies as a search leaves them.
     void fill(int count) {

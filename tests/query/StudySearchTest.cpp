@@ -79,21 +79,21 @@ using StudySearchTest = SearchFixture;
 
 TEST_F(StudySearchTest, IdentifierCarriesTheCriteriaInOrder) {
     typeNames("Smith", "John");
-    panel.texts[SearchField::PatID] = "4711";
-    panel.texts[SearchField::Sex] = "F";
-    panel.birth = year{1970} / 2 / 3;
+    panel.values.patientId = "4711";
+    panel.values.sex = "F";
+    panel.values.birthDate = year{1970} / 2 / 3;
     panel.study = year{2024} / 3 / 1;
-    panel.texts[SearchField::StudyDesc] = "Thorax";
-    panel.texts[SearchField::AccNum] = "A1";
+    panel.values.studyDescription = "Thorax";
+    panel.values.accessionNumber = "A1";
     search.Search();
 
     ASSERT_EQ(kit.finds.size(), 1u);
     const FindCall& call = kit.finds[0];
-    EXPECT_EQ(call.port, 11112);
-    EXPECT_EQ(call.host, "127.0.0.1");
-    EXPECT_EQ(call.calledAET, "ARCHIVE");
-    EXPECT_EQ(call.callingAET, "PELKO_WS");
-    EXPECT_EQ(call.root, "STUDY");
+    EXPECT_EQ(call.peer.port, 11112);
+    EXPECT_EQ(call.peer.host, "127.0.0.1");
+    EXPECT_EQ(call.peer.calledAET, "ARCHIVE");
+    EXPECT_EQ(call.peer.callingAET, "PELKO_WS");
+    EXPECT_EQ(call.peer.timeouts, dicom::Timeouts{});
 
     const std::vector<std::pair<dicom::Tag, std::string>> expected = {
         {tags::StudyInstanceUID, ""},
@@ -144,8 +144,8 @@ TEST_F(StudySearchTest, PatientNameAndIdentifierEdgeCases) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.last) + "|" + c.first + "|" + c.patID);
         typeNames(c.last, c.first);
-        panel.texts[SearchField::PatID] = c.patID;
-        panel.texts[SearchField::AccNum] = c.accNum;
+        panel.values.patientId = c.patID;
+        panel.values.accessionNumber = c.accNum;
         const std::size_t before = kit.finds.size();
         search.Search();
         ASSERT_EQ(kit.finds.size(), before + 1);
@@ -160,31 +160,32 @@ TEST_F(StudySearchTest, TheTwelveEmptyNamePatternsAreNoCriterion) {
     for (std::string_view pattern : query::kEmptyNamePatterns) {
         SCOPED_TRACE(std::string(pattern));
         typeNames("", "");
-        panel.texts[SearchField::PatID] = std::string(pattern);
-        panel.texts[SearchField::PatName] = std::string(pattern);
-        panel.texts[SearchField::AccNum] = "";
+        panel.values.patientId = std::string(pattern);
+        panel.values.lastName = std::string(pattern);
+        panel.values.accessionNumber = "";
         const std::size_t asked = kit.finds.size();
         shell.messages.clear();
         search.Search();
         EXPECT_EQ(kit.finds.size(), asked);
         EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(query::kMoreCriteria)});
-        EXPECT_EQ(panel.text(SearchField::PatID), "");
-        EXPECT_EQ(panel.text(SearchField::PatName), "");
+        EXPECT_EQ(panel.values.patientId, "");
+        EXPECT_EQ(panel.values.lastName, std::string(pattern));
     }
-    // The name fields keep their text; only the composed name is cleared.
+    // The name fields keep their (collapsed) text; only the composed name
+    // is no criterion.
     typeNames("**", "*");
-    panel.texts[SearchField::AccNum] = "A1";
+    panel.values.accessionNumber = "A1";
     search.Search();
-    EXPECT_EQ(panel.text(SearchField::Name2), "*");
-    EXPECT_EQ(panel.text(SearchField::Name1), "*");
-    EXPECT_EQ(panel.text(SearchField::PatName), "");
-    panel.texts[SearchField::AccNum] = "";
+    EXPECT_EQ(panel.values.lastName, "*");
+    EXPECT_EQ(panel.values.firstName, "*");
+    EXPECT_EQ(sent().Item(tags::PatientName), "");
+    panel.values.accessionNumber = "";
 
     // Near misses are criteria, compared exactly.
     for (const char* text : {"^^", " ^", "a*", "*^a", "* ^ *"}) {
         SCOPED_TRACE(text);
         typeNames("", "");
-        panel.texts[SearchField::PatID] = text;
+        panel.values.patientId = text;
         const std::size_t asked = kit.finds.size();
         search.Search();
         ASSERT_EQ(kit.finds.size(), asked + 1);
@@ -200,15 +201,15 @@ TEST_F(StudySearchTest, MinimumCriteria) {
     };
     const Case cases[] = {
         {"nothing", [](FakeSearchPanel&) {}, false},
-        {"last name", [](FakeSearchPanel& p) { p.texts[SearchField::PatName] = "Smith"; }, true},
-        {"patient ID", [](FakeSearchPanel& p) { p.texts[SearchField::PatID] = "1"; }, true},
-        {"sex", [](FakeSearchPanel& p) { p.texts[SearchField::Sex] = "O"; }, true},
-        {"study description", [](FakeSearchPanel& p) { p.texts[SearchField::StudyDesc] = "x"; }, true},
-        {"birth date", [](FakeSearchPanel& p) { p.birth = year{1980} / 1 / 1; }, true},
+        {"last name", [](FakeSearchPanel& p) { p.values.lastName = "Smith"; }, true},
+        {"patient ID", [](FakeSearchPanel& p) { p.values.patientId = "1"; }, true},
+        {"sex", [](FakeSearchPanel& p) { p.values.sex = "O"; }, true},
+        {"study description", [](FakeSearchPanel& p) { p.values.studyDescription = "x"; }, true},
+        {"birth date", [](FakeSearchPanel& p) { p.values.birthDate = year{1980} / 1 / 1; }, true},
         {"study date", [](FakeSearchPanel& p) { p.study = year{2024} / 1 / 1; }, true},
-        {"accession number", [](FakeSearchPanel& p) { p.texts[SearchField::AccNum] = "A"; }, true},
-        {"wildcard ID", [](FakeSearchPanel& p) { p.texts[SearchField::PatID] = "%%"; }, false},
-        {"first name only", [](FakeSearchPanel& p) { p.texts[SearchField::PatName] = "*^John"; }, true},
+        {"accession number", [](FakeSearchPanel& p) { p.values.accessionNumber = "A"; }, true},
+        {"wildcard ID", [](FakeSearchPanel& p) { p.values.patientId = "%%"; }, false},
+        {"first name only", [](FakeSearchPanel& p) { p.values.firstName = "John"; }, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -271,14 +272,12 @@ TEST_F(StudySearchTest, PresetsSetTheStudyDateAndClearItAgain) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.preset) + " " + c.sentDate);
         clock.set(c.now);
-        panel.range.clear();
         const std::string preset = c.preset;
         if (preset == "Today") search.Today();
         if (preset == "Yesterday") search.Yesterday();
         if (preset == "Week") search.Week();
         EXPECT_EQ(sent().Item(tags::StudyDate), c.sentDate);
         EXPECT_FALSE(panel.study.has_value());
-        EXPECT_EQ(panel.range, "");
     }
 }
 
@@ -374,7 +373,7 @@ TEST_F(StudySearchTest, FourHundredResultsAreNotShown) {
         grid.rows[0][1].text = "old";
         shell.messages.clear();
         kit.findResult = Studies(c.results);
-        panel.texts[SearchField::AccNum] = c.accNum;
+        panel.values.accessionNumber = c.accNum;
         search.Search();
         EXPECT_EQ(grid.rowCount(), c.rowsAfter);
         if (c.message) {
@@ -416,7 +415,7 @@ TEST_F(StudySearchTest, ArchiveFailuresAreLoggedAndShownAndTheNextSearchWorks) {
         const std::string expectedTail =
             " - " + std::to_string(c.error.number()) + " - " + c.error.what() + " - cmdSearch_Click\r";
         EXPECT_TRUE(log.back().ends_with(expectedTail)) << log.back();
-        EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kMessageA)});
+        EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kSeeLogMessage)});
         EXPECT_EQ(grid.rowCount(), 1);  // nothing removed before the failure
         EXPECT_FALSE(shell.sendEnabled);
         EXPECT_FALSE(gate.busy());
@@ -444,7 +443,7 @@ TEST_F(StudySearchTest, FailureWhileFillingKeepsTheRowsWrittenAndRedrawsAgain) {
     const auto log = errorLogLines();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_TRUE(log[0].ends_with(" - 1000 - cell refused - cmdSearch_Click\r")) << log[0];
-    EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kMessageA)});
+    EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kSeeLogMessage)});
 }
 
 TEST_F(StudySearchTest, MissingSettingsFileEndsTheSearchBeforeTheQuery) {
@@ -454,7 +453,7 @@ TEST_F(StudySearchTest, MissingSettingsFileEndsTheSearchBeforeTheQuery) {
     const auto log = errorLogLines();
     ASSERT_EQ(log.size(), 1u);
     EXPECT_TRUE(log[0].ends_with(" - 0 - Settings.ini is not available - CheckInI\r")) << log[0];
-    EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kMessageA)});
+    EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kSeeLogMessage)});
 
     WriteBytes(dir / "Settings.ini", kSettingsIni);
     search.Search();
@@ -485,7 +484,6 @@ TEST_F(StudySearchTest, ActionsArrivingMidFillAreRefusedAndCloseIsDeferred) {
     ASSERT_EQ(grid.rowCount(), 4);
     for (int r = 1; r <= 4; ++r) EXPECT_EQ(grid.cellText(r, 1), "1.2." + std::to_string(r));
     EXPECT_FALSE(panel.study.has_value());  // the refused presets left the field alone
-    EXPECT_EQ(panel.range, "");
     EXPECT_EQ(closes, 1);  // carried out once the search had ended
     EXPECT_FALSE(gate.busy());
 

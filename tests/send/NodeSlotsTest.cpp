@@ -150,7 +150,7 @@ TEST_P(ConfigButtonTest, BuildsSlotsFromTheFile) {
     Nodes n;
     n.p.writeIni(c.ini);
 
-    n.slots.ConfigButton();
+    n.slots.RebuildFromSettings();
 
     EXPECT_EQ(n.shown(), c.shown);
     EXPECT_EQ(n.shownCaptions(), c.captions);
@@ -194,11 +194,11 @@ INSTANTIATE_TEST_SUITE_P(Cases, ConfigButtonTest, ::testing::ValuesIn(kConfigCas
 TEST(ConfigButton, FailureLeavesTheSlotsNotReachedAsTheyWere) {
     Nodes n;
     n.p.writeIni(ForwardSection(5));
-    n.slots.ConfigButton();
+    n.slots.RebuildFromSettings();
     n.slots.SelectButton(3, false);
 
     n.p.writeIni("[Forward]\r\nNode0=New0|NEW0\r\nNode1=Broken\r\nNode2=New2|NEW2\r\n");
-    n.slots.ConfigButton();
+    n.slots.RebuildFromSettings();
 
     EXPECT_EQ(n.shownCaptions(), (std::vector<std::string>{"New0", "Alias2", "Alias3", "Alias4"}));
     EXPECT_FALSE(n.slots.slot(1).shown);
@@ -210,11 +210,11 @@ TEST(ConfigButton, FailureLeavesTheSlotsNotReachedAsTheyWere) {
 TEST(ConfigButton, RunAgainAppliesSavedMarksAndKeepsTheOthers) {
     Nodes n;
     n.p.writeIni(ForwardSection(4) + ActiveSection({"1", "0", "0", "0"}));
-    n.slots.ConfigButton();
+    n.slots.RebuildFromSettings();
     n.slots.SelectButton(0, false);  // unmark
     n.slots.SelectButton(2, false);  // mark
 
-    n.slots.ConfigButton();
+    n.slots.RebuildFromSettings();
 
     EXPECT_EQ(n.marked(), (Flags{true, false, true}));
 }
@@ -243,7 +243,7 @@ class SelectButtonTest : public ::testing::TestWithParam<SelectCase> {};
 TEST_P(SelectButtonTest, TogglesOrForcesTheMark) {
     Nodes n;
     n.p.writeIni(ForwardSection(8));
-    n.slots.ConfigButton();
+    n.slots.RebuildFromSettings();
     for (auto [slot, force] : GetParam().calls) n.slots.SelectButton(slot, force);
     EXPECT_EQ(n.marked(), GetParam().marked);
     n.expectViewInStep();
@@ -255,7 +255,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, SelectButtonTest, ::testing::ValuesIn(kSelectCas
 TEST(MoreMenu, ChoosingANodePutsItIntoSlotSevenAndAlwaysMarksIt) {
     Nodes n;
     n.p.writeIni(ForwardSection(12));
-    n.slots.ConfigButton();
+    n.slots.RebuildFromSettings();
     n.slots.SelectButton(2, false);
 
     for (bool markedBefore : {false, true}) {
@@ -309,7 +309,7 @@ class MoreMenuTest : public ::testing::TestWithParam<MenuCase> {};
 TEST_P(MoreMenuTest, ReadsTheNodesAgainAtEachOpening) {
     Nodes n;
     n.p.writeIni(ForwardSection(10));
-    n.slots.ConfigButton();
+    n.slots.RebuildFromSettings();
     n.slots.OpenMoreMenu();  // an earlier opening's items go
 
     n.p.writeIni(GetParam().changedIni);
@@ -362,7 +362,7 @@ const RestartCase kRestartCases[] = {
          n.slots.NodeClicked(2);
          n.slots.NodeClicked(5);
          n.p.writeIni(ForwardSection(4));
-         n.slots.ConfigButton();
+         n.slots.RebuildFromSettings();
      },
      {"0", "0", "1", "0", "0", "0", "0", "0"},
      Entries(8),
@@ -393,10 +393,10 @@ TEST_P(RestartTest, SaveActiveWritesTheMarksAndTheNextStartRestoresThem) {
     const RestartCase& c = GetParam();
     Nodes first;
     first.p.writeIni(ForwardSection(c.nodesAtClose));
-    first.slots.ConfigButton();
+    first.slots.RebuildFromSettings();
     c.use(first);
 
-    first.slots.SaveActive();
+    first.slots.SaveMarks();
 
     std::vector<std::string> active;
     for (int i = 0; i < 8; ++i) active.push_back(first.p.read("Active", std::to_string(i)));
@@ -406,12 +406,12 @@ TEST_P(RestartTest, SaveActiveWritesTheMarksAndTheNextStartRestoresThem) {
     // edited in between.
     for (int i = 0; i < 12; ++i) {
         const auto k = static_cast<std::size_t>(i);
-        config::WriteIni("Forward", "Node" + std::to_string(i),
-                         k < c.nodesAtStart.size() ? c.nodesAtStart[k] : "", first.p.ini());
+        ASSERT_TRUE(config::WriteIni("Forward", "Node" + std::to_string(i),
+                         k < c.nodesAtStart.size() ? c.nodesAtStart[k] : "", first.p.ini()));
     }
     FakeNodeButtons view;
     NodeSlots next(view, first.p.shell, first.p.settings, first.p.errors);
-    next.ConfigButton();
+    next.RebuildFromSettings();
 
     Flags marked{};
     for (int i = 0; i < 8; ++i) marked[static_cast<std::size_t>(i)] = next.slot(i).marked;
@@ -429,7 +429,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, RestartTest, ::testing::ValuesIn(kRestartCases),
 TEST(NodeEvents, ClicksDuringConfigButtonAreSafe) {
     Nodes n;
     n.p.writeIni(ForwardSection(10));
-    n.slots.ConfigButton();
+    n.slots.RebuildFromSettings();
     n.slots.NodeClicked(1);
 
     // The settings are saved again while the buttons are being rebuilt, and
@@ -438,11 +438,11 @@ TEST(NodeEvents, ClicksDuringConfigButtonAreSafe) {
     int pumps = 0;
     n.p.shell.onProcessEvents = [&] {
         if (++pumps != 3) return;
-        n.slots.ConfigButton();
+        n.slots.RebuildFromSettings();
         n.slots.NodeClicked(0);
         n.slots.OpenMoreMenu();
     };
-    n.slots.ConfigButton();
+    n.slots.RebuildFromSettings();
     n.p.shell.onProcessEvents = nullptr;
 
     EXPECT_EQ(n.view.popUps, 0);              // no menu from a half-read list

@@ -5,7 +5,7 @@
 #include <ostream>
 
 #include "SendFixture.h"
-#include "app/ActionGate.h"
+#include "base/ActionGate.h"
 #include "send/Sender.h"
 #include "support/FakeToolkit.h"
 
@@ -16,7 +16,7 @@ const std::string kArchive =
     "[Local]\r\nAET=PELKO\r\n[Query]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=11112\r\n";
 const std::string kNodes =
     "[Forward]\r\nNode0=Alpha|ALPHA\r\nNode1=Beta|BETA\r\nNode2=Gamma|GAMMA\r\nNode3=Delta|DELTA\r\n";
-const std::string kBoxA = std::string("error: ") + pelko::kMessageA;
+const std::string kBoxA = std::string("error: ") + pelko::kSeeLogMessage;
 const std::string kCompleted = "info: Request(s) completed.\nThis process might take a few seconds.";
 
 struct Rig {
@@ -33,8 +33,8 @@ struct Rig {
     void setUp(const std::vector<std::string>& active, bool forward) {
         p.writeIni(kArchive + "[General]\r\nForward=" + (forward ? "1" : "0") + "\r\n" + kNodes +
                    ActiveSection(active));
-        nodes.ConfigButton();
-        p.settings.GetINI();
+        nodes.RebuildFromSettings();
+        p.settings.Reload();
         grid.fill({"1.2.1", "1.2.2", "1.2.3", "1.2.4"});
         grid.selection = {3, 1, 2};
         p.shell.sendEnabled = true;
@@ -148,11 +148,10 @@ TEST_P(MoveModeTest, MovesEveryStudyToEveryMarkedNode) {
 
     EXPECT_EQ(r.moves(), c.moves);
     for (const auto& m : r.kit.moves) {
-        EXPECT_EQ(m.port, 11112);
-        EXPECT_EQ(m.host, "127.0.0.1");
-        EXPECT_EQ(m.calledAET, "ARCHIVE");
-        EXPECT_EQ(m.callingAET, "PELKO");
-        EXPECT_EQ(m.level, "STUDY");
+        EXPECT_EQ(m.peer.port, 11112);
+        EXPECT_EQ(m.peer.host, "127.0.0.1");
+        EXPECT_EQ(m.peer.calledAET, "ARCHIVE");
+        EXPECT_EQ(m.peer.callingAET, "PELKO");
     }
     EXPECT_EQ(r.p.shell.captions, c.captions);
     EXPECT_EQ(r.p.shell.caption(), "Pelko");
@@ -174,7 +173,7 @@ TEST(MoveMode, AMarkedButHiddenSlotReceivesNothing) {
     Rig r;
     r.setUp({"0", "1", "0", "1"}, false);
     r.p.writeIni(kArchive + "[Forward]\r\nNode0=Alpha|ALPHA\r\nNode1=Beta|BETA\r\nNode2=Gamma|GAMMA\r\n");
-    r.nodes.ConfigButton();
+    r.nodes.RebuildFromSettings();
     ASSERT_TRUE(r.nodes.slot(3).marked);
 
     r.sender.Send();
@@ -195,7 +194,8 @@ void PrintTo(const ForwardCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-const std::string kOpen = "open 127.0.0.1 11112 PELKO ARCHIVE";
+// The association proposes CR Image Storage, the class of the requests.
+const std::string kOpen = "open 127.0.0.1 11112 PELKO ARCHIVE 1.2.840.10008.5.1.4.1.1.1";
 
 const ForwardCase kForwardCases[] = {
     {"OneRequestPerStudy",
@@ -253,7 +253,6 @@ TEST_P(ForwardModeTest, StoresOneRedirectRequestPerStudy) {
     std::vector<std::string> instances;
     for (const auto& s : r.kit.stores) {
         EXPECT_EQ(s.sopClass, "1.2.840.10008.5.1.4.1.1.1");
-        EXPECT_EQ(s.priority, 10);
         const auto& items = s.dataset.Attributes().items();
         ASSERT_EQ(items.size(), 2u);
         EXPECT_EQ(items[0].tag, (dicom::Tag{0x0019, 0x0010}));
@@ -315,7 +314,7 @@ TEST(SendReentrancy, ChangesDuringTheSendDoNotRedirectIt) {
         r.p.writeIni(kArchive +
                      "[Forward]\r\nNode0=Alpha|ALPHA\r\nNode1=Beta|BETA\r\nNode2=Gamma|GAMMA\r\n"
                      "Node3=Other|OTHER\r\n");
-        r.nodes.ConfigButton();
+        r.nodes.RebuildFromSettings();
     };
 
     r.sender.Send();

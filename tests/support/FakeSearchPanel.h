@@ -1,9 +1,8 @@
-// A search panel in memory: the texts of its fields, the two date pickers
-// and the range text of "Week", as the search logic sets and reads them.
+// A search panel in memory: what its fields and date pickers hold, as the
+// search logic reads them and writes the cleaned texts back.
 #pragma once
 
 #include <chrono>
-#include <map>
 #include <optional>
 #include <string>
 
@@ -13,21 +12,32 @@ namespace pelko::test {
 
 class FakeSearchPanel : public query::SearchPanelView {
 public:
-    std::string text(query::SearchField field) const override {
-        auto it = texts.find(field);
-        return it == texts.end() ? std::string() : it->second;
+    query::SearchCriteria criteria() const override {
+        query::SearchCriteria c = values;
+        if (study) c.studyDates = query::StudyDates{*study, std::nullopt};
+        return c;
     }
-    void setText(query::SearchField field, const std::string& t) override { texts[field] = t; }
-    std::optional<std::chrono::year_month_day> birthDate() const override { return birth; }
-    std::optional<std::chrono::year_month_day> studyDate() const override { return study; }
+    void setText(query::SearchField field, const std::string& t) override {
+        switch (field) {
+            case query::SearchField::FirstName:
+                values.firstName = t;
+                break;
+            case query::SearchField::LastName:
+                values.lastName = t;
+                break;
+            case query::SearchField::PatientId:
+                values.patientId = t;
+                break;
+            case query::SearchField::AccessionNumber:
+                values.accessionNumber = t;
+                break;
+        }
+    }
     void setStudyDate(std::optional<std::chrono::year_month_day> date) override { study = date; }
-    std::string studyDateRange() const override { return range; }
-    void setStudyDateRange(const std::string& r) override { range = r; }
     void focusSearchButton() override { ++focusToSearch; }
 
-    std::map<query::SearchField, std::string> texts;
-    std::optional<std::chrono::year_month_day> birth, study;
-    std::string range;
+    query::SearchCriteria values;  // the fields; studyDates unused, see `study`
+    std::optional<std::chrono::year_month_day> study;  // the study date picker
     int focusToSearch = 0;
 };
 

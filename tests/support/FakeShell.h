@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Shell.h"
+#include "base/Shell.h"
 
 namespace pelko::test {
 

@@ -5,37 +5,45 @@ namespace {
 
 class FakeQuery : public dicom::QueryAssociation {
 public:
-    FakeQuery(FakeToolkit& kit, int id) : kit_(kit), id_(id) {}
+    FakeQuery(FakeToolkit& kit, dicom::AssociationParameters peer, int id)
+        : kit_(kit), peer_(std::move(peer)), id_(id) {}
+    ~FakeQuery() override {
+        if (kit_.onRelease) kit_.onRelease();
+    }
 
     dicom::DatasetList Find(const dicom::Dataset& identifier) override {
-        kit_.finds.push_back({port(), host(), calledAET(), callingAET(), root(), identifier});
+        kit_.finds.push_back({peer_, identifier});
         if (kit_.findError) throw *kit_.findError;
         return kit_.findResult;
     }
 
-    void Move() override {
-        MoveCall call{port(), host(), calledAET(), callingAET(), level(), moveDestination(), studyUID(), id_};
+    void Move(const std::string& studyUid, const std::string& destination) override {
+        MoveCall call{peer_, destination, studyUid, id_};
         if (kit_.onMove) kit_.onMove(call);
         kit_.moves.push_back(call);
     }
 
 private:
     FakeToolkit& kit_;
+    dicom::AssociationParameters peer_;
     int id_;
 };
 
 class FakeStore : public dicom::StoreAssociation {
 public:
-    explicit FakeStore(FakeToolkit& kit) : kit_(kit) {}
+    FakeStore(FakeToolkit& kit, dicom::AssociationParameters peer) : kit_(kit), peer_(std::move(peer)) {}
+    ~FakeStore() override {
+        if (kit_.onRelease) kit_.onRelease();
+    }
 
-    void Open(const std::string& host, std::int32_t port, const std::string& calling,
-              const std::string& called) override {
-        kit_.storeEvents.push_back("open " + host + " " + std::to_string(port) + " " + calling + " " + called);
+    void Open(const std::string& sopClass) override {
+        sopClass_ = sopClass;
+        kit_.storeEvents.push_back("open " + peer_.host + " " + std::to_string(peer_.port) + " " +
+                                   peer_.callingAET + " " + peer_.calledAET + " " + sopClass);
         if (kit_.openError) throw *kit_.openError;
     }
-    void Store(const std::string& sopClass, const std::string& sopInstance, std::int16_t priority,
-               const dicom::Dataset& dataset) override {
-        StoreCall call{sopClass, sopInstance, priority, dataset};
+    void Store(const std::string& sopInstance, const dicom::Dataset& dataset) override {
+        StoreCall call{sopClass_, sopInstance, dataset};
         kit_.storeEvents.push_back("store");
         if (kit_.onStore) kit_.onStore(call);
         kit_.stores.push_back(call);
@@ -44,6 +52,8 @@ public:
 
 private:
     FakeToolkit& kit_;
+    dicom::AssociationParameters peer_;
+    std::string sopClass_;
 };
 
 class FakeUids : public dicom::UidGenerator {
@@ -57,12 +67,14 @@ private:
 
 }  // namespace
 
-std::unique_ptr<dicom::QueryAssociation> FakeToolkit::newQueryAssociation() {
-    return std::make_unique<FakeQuery>(*this, ++queryAssociations);
+std::unique_ptr<dicom::QueryAssociation> FakeToolkit::newQueryAssociation(
+    const dicom::AssociationParameters& peer) {
+    return std::make_unique<FakeQuery>(*this, peer, ++queryAssociations);
 }
 
-std::unique_ptr<dicom::StoreAssociation> FakeToolkit::newStoreAssociation() {
-    return std::make_unique<FakeStore>(*this);
+std::unique_ptr<dicom::StoreAssociation> FakeToolkit::newStoreAssociation(
+    const dicom::AssociationParameters& peer) {
+    return std::make_unique<FakeStore>(*this, peer);
 }
 
 std::unique_ptr<dicom::UidGenerator> FakeToolkit::newUidGenerator() { return std::make_unique<FakeUids>(*this); }

@@ -13,27 +13,25 @@
 namespace pelko::test {
 
 struct FindCall {
-    std::int32_t port = 0;
-    std::string host, calledAET, callingAET, root;
+    dicom::AssociationParameters peer;
     dicom::Dataset identifier;
 };
 
 struct MoveCall {
-    std::int32_t port = 0;
-    std::string host, calledAET, callingAET, level, destination, studyUID;
+    dicom::AssociationParameters peer;
+    std::string destination, studyUID;
     int association = 0;  // which QueryAssociation object made the move
 };
 
 struct StoreCall {
     std::string sopClass, sopInstance;
-    std::int16_t priority = 0;
     dicom::Dataset dataset;
 };
 
 class FakeToolkit : public dicom::Toolkit {
 public:
-    std::unique_ptr<dicom::QueryAssociation> newQueryAssociation() override;
-    std::unique_ptr<dicom::StoreAssociation> newStoreAssociation() override;
+    std::unique_ptr<dicom::QueryAssociation> newQueryAssociation(const dicom::AssociationParameters& peer) override;
+    std::unique_ptr<dicom::StoreAssociation> newStoreAssociation(const dicom::AssociationParameters& peer) override;
     std::unique_ptr<dicom::UidGenerator> newUidGenerator() override;
 
     // Scripted answers.
@@ -43,12 +41,14 @@ public:
     std::function<void(const MoveCall&)> onMove;
     std::function<void(const StoreCall&)> onStore;
     std::optional<dicom::DicomError> openError;
+    // Called when an association is destroyed (released).
+    std::function<void()> onRelease;
 
     // What was asked.
     std::vector<FindCall> finds;
     std::vector<MoveCall> moves;
     std::vector<StoreCall> stores;
-    std::vector<std::string> storeEvents;  // "open host port calling called", "store", "close"
+    std::vector<std::string> storeEvents;  // "open host port calling called class", "store", "close"
     int queryAssociations = 0;
     int uidCounter = 0;
 };

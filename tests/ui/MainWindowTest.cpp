@@ -4,16 +4,18 @@
 #include <QMenuBar>
 
 #include "app/qt/MainWindow.h"
-#include "app/qt/OptionalDateEdit.h"
+#include "query/qt/OptionalDateEdit.h"
 #include "log/Clock.h"
 #include "log/Logger.h"
 #include "support/FakeToolkit.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 
 namespace pelko::ui {
 namespace {
 
 using namespace std::chrono;
+using test::Control;
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -36,23 +38,21 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsFile) {
     EXPECT_EQ(window->windowTitle(), "Pelko");
     EXPECT_EQ(window->frameGeometry().topLeft(), QPoint(0, 0));
     EXPECT_EQ(window->frameGeometry().size(), QSize(900, 667));
-    EXPECT_FALSE(window->cmdSend->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(window.get(), "cmdSend")->isEnabled());
     // Both pickers show today's date without a tick.
-    EXPECT_EQ(window->dtpBirth->shownDate(), QDate(2026, 12, 7));
-    EXPECT_FALSE(window->dtpBirth->isTicked());
-    EXPECT_FALSE(window->dtpStudyDate->isTicked());
-    EXPECT_EQ(window->cboSex->count(), 3);
-    EXPECT_EQ(window->cboSex->itemText(0), "O");
+    EXPECT_EQ(Control<ui::OptionalDateEdit>(window.get(), "dtpBirth")->shownDate(), QDate(2026, 12, 7));
+    EXPECT_FALSE(Control<ui::OptionalDateEdit>(window.get(), "dtpBirth")->isTicked());
+    EXPECT_FALSE(Control<ui::OptionalDateEdit>(window.get(), "dtpStudyDate")->isTicked());
+    EXPECT_EQ(Control<QComboBox>(window.get(), "cboSex")->count(), 3);
+    EXPECT_EQ(Control<QComboBox>(window.get(), "cboSex")->itemText(0), "O");
     // Grid: window width - 250 twips, height - 4650 twips.
-    EXPECT_EQ(window->gridArea->width(), Px(13500 - 250));
-    EXPECT_EQ(window->gridArea->height(), Px(10005 - 4650));
     // Starting writes nothing.
     EXPECT_FALSE(std::filesystem::exists(dir / "Settings.ini"));
 }
 
 TEST_F(MainWindowTest, ClosingWritesSizeAndMarksOnly) {
     auto window = open();
-    window->mnuClose->trigger();
+    Control<QAction>(window.get(), "mnuClose")->trigger();
     EXPECT_EQ(test::ReadBytes(dir / "Settings.ini"),
               "[Size]\r\nSearchHeight=10005\r\n[Active]\r\n0=0\r\n1=0\r\n2=0\r\n3=0\r\n4=0\r\n5=0\r\n6=0\r\n7=0\r\n");
 }
@@ -76,23 +76,58 @@ TEST_F(MainWindowTest, CloseRequestDuringAnActionWaitsForItsEnd) {
     EXPECT_TRUE(std::filesystem::exists(dir / "Settings.ini"));
 }
 
-TEST_F(MainWindowTest, ControlsAtTheirDesignedPlaces) {
+// Where each control is on the window's client area, in pixels: frame and
+// panel offsets (45, 585) and (135, 225) twips are added as placed.
+TEST_F(MainWindowTest, ControlsAtTheirDesignedPlacesAndInFocusOrder) {
     auto window = open();
+    const QWidget* client = window->centralWidget();
     struct Place {
-        QWidget* widget;
-        QRect twips;
-    } places[] = {
-        {window->cmdToday, {45, 45, 2670, 510}},        {window->cmdSend, {8685, 45, 4470, 4200}},
-        {window->fraSearch, {45, 585, 8385, 3660}},     {window->cmdNode[0], {315, 2475, 1815, 420}},
-        {window->cmdNode[7], {6300, 3600, 1590, 420}},  {window->cmdMore, {7830, 3015, 285, 420}},
-        {window->txtAccNum, {4140, 1800, 2490, 315}},   {window->cmdSearch, {6750, 1755, 1230, 375}},
+        const char* name;
+        QPoint at;  // pixels on the client area
+        QSize twips;
     };
-    for (const auto& p : places) {
-        const QRect expected(Px(p.twips.x()), Px(p.twips.y()), Px(p.twips.width()), Px(p.twips.height()));
-        EXPECT_EQ(p.widget->geometry(), expected) << p.widget->metaObject()->className();
+    const int frameX = Px(45), frameY = Px(585);
+    const int panelX = frameX + Px(135), panelY = frameY + Px(225);
+    const Place places[] = {
+        {"cmdToday", {Px(45), Px(45)}, {2670, 510}},
+        {"cmdYesterday", {Px(2925), Px(45)}, {2625, 510}},
+        {"cmdWeek", {Px(5760), Px(45)}, {2670, 510}},
+        {"cmdSend", {Px(8685), Px(45)}, {4470, 4200}},
+        {"fraSearch", {frameX, frameY}, {8385, 3660}},
+        {"cmdNode0", {frameX + Px(315), frameY + Px(2475)}, {1815, 420}},
+        {"cmdNode3", {frameX + Px(6255), frameY + Px(2475)}, {1860, 420}},
+        {"cmdNode6", {frameX + Px(4275), frameY + Px(3015)}, {1860, 420}},
+        {"cmdNode7", {Px(6300), Px(3600)}, {1590, 420}},
+        {"cmdMore", {frameX + Px(7830), frameY + Px(3015)}, {285, 420}},
+        {"txtName2", {panelX + Px(180), panelY + Px(360)}, {2940, 330}},
+        {"txtAccNum", {panelX + Px(4140), panelY + Px(1800)}, {2490, 315}},
+        {"cmdSearch", {panelX + Px(6750), panelY + Px(1755)}, {1230, 375}},
+        {"gridArea", {Px(45), Px(4320)}, {13500 - 250, 10005 - 4650}},
+    };
+    for (const Place& p : places) {
+        SCOPED_TRACE(p.name);
+        const QWidget* w = Control<QWidget>(window.get(), p.name);
+        ASSERT_NE(w, nullptr);
+        EXPECT_EQ(w->mapTo(client, QPoint(0, 0)), p.at);
+        EXPECT_EQ(w->size(), QSize(Px(p.twips.width()), Px(p.twips.height())));
     }
-    EXPECT_TRUE(window->cmdSearch->isDefault());
+    EXPECT_TRUE(Control<QPushButton>(window.get(), "cmdSearch")->isDefault());
     EXPECT_EQ(window->menuBar()->actions().size(), 1);
+
+    // Tab runs through the controls in this order.
+    const QStringList expected = {"txtName2", "txtPatID", "txtName1", "dtpStudyDate", "dtpBirth",
+                                  "txtStudyDesc", "txtAccNum", "cmdSearch", "cboSex", "grid1", "cmdSend",
+                                  "cmdToday", "cmdYesterday", "cmdWeek", "cmdNode3", "cmdNode2",
+                                  "cmdNode1", "cmdNode0", "cmdMore", "cmdNode6", "cmdNode5", "cmdNode4",
+                                  "cmdNode7"};
+    QStringList chain;
+    QWidget* w = Control<QWidget>(window.get(), "txtName2");
+    while (w != nullptr && chain.size() < expected.size()) {
+        if (expected.contains(w->objectName()) && !chain.contains(w->objectName())) chain << w->objectName();
+        w = w->nextInFocusChain();
+        if (w == Control<QWidget>(window.get(), "txtName2")) break;
+    }
+    EXPECT_EQ(chain, expected);
 }
 
 }  // namespace

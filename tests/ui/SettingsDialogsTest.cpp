@@ -21,6 +21,7 @@
 #include "support/FakeShell.h"
 #include "support/NodeRowPrinter.h"
 #include "support/TempDir.h"
+#include "ui/Controls.h"
 
 QT_BEGIN_NAMESPACE
 inline void PrintTo(const QString& text, std::ostream* os) {
@@ -30,6 +31,8 @@ QT_END_NAMESPACE
 
 namespace pelko::ui {
 namespace {
+
+using test::Control;
 
 void Key(QWidget* target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = {}) {
     QKeyEvent press(QEvent::KeyPress, key, mods, text);
@@ -51,21 +54,21 @@ TEST(SettingsDialogsUi, AccessFormTurnsRedOnAWrongPasswordAndIgnoresEscape) {
     form.show();
     EXPECT_EQ(form.windowTitle(), "Authentification");
     EXPECT_EQ(form.size(), QSize(258, 123));
-    EXPECT_EQ(form.txtPassword->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(form.txtPassword->geometry(), QRect(8, 40, 241, 25));
+    EXPECT_EQ(Control<QLineEdit>(&form, "txtPassword")->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(Control<QLineEdit>(&form, "txtPassword")->geometry(), QRect(8, 40, 241, 25));
 
-    Type(form.txtPassword, "Glimmer");
-    Key(form.txtPassword, Qt::Key_Return, Qt::NoModifier, "\r");
-    EXPECT_EQ(Base(form.txtPassword), QColor(255, 0, 0));
+    Type(Control<QLineEdit>(&form, "txtPassword"), "Glimmer");
+    Key(Control<QLineEdit>(&form, "txtPassword"), Qt::Key_Return, Qt::NoModifier, "\r");
+    EXPECT_EQ(Base(Control<QLineEdit>(&form, "txtPassword")), QColor(255, 0, 0));
     EXPECT_TRUE(form.isVisible());
-    Key(form.txtPassword, Qt::Key_Backspace, Qt::NoModifier, "\b");
-    EXPECT_EQ(Base(form.txtPassword), QColor(255, 255, 255));
-    Key(form.txtPassword, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    Key(Control<QLineEdit>(&form, "txtPassword"), Qt::Key_Backspace, Qt::NoModifier, "\b");
+    EXPECT_EQ(Base(Control<QLineEdit>(&form, "txtPassword")), QColor(255, 255, 255));
+    Key(Control<QLineEdit>(&form, "txtPassword"), Qt::Key_Escape, Qt::NoModifier, "\x1b");
     EXPECT_TRUE(form.isVisible()) << "Escape is not bound to Cancel";
 
-    form.txtPassword->clear();
-    Type(form.txtPassword, "glimmer");
-    Key(form.txtPassword, Qt::Key_Return, Qt::NoModifier, "\r");
+    Control<QLineEdit>(&form, "txtPassword")->clear();
+    Type(Control<QLineEdit>(&form, "txtPassword"), "glimmer");
+    Key(Control<QLineEdit>(&form, "txtPassword"), Qt::Key_Return, Qt::NoModifier, "\r");
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.result(), QDialog::Accepted);
 }
@@ -85,39 +88,39 @@ TEST(SettingsDialogsUi, SettingsDialogFiltersKeysAndMirrorsTheList) {
     dialog.show();
 
     EXPECT_EQ(dialog.size(), QSize(439, 443));
-    ASSERT_EQ(dialog.lvNodes->topLevelItemCount(), 2);
-    EXPECT_EQ(dialog.lvNodes->topLevelItem(1)->text(0), "a");
-    EXPECT_EQ(dialog.lvNodes->topLevelItem(1)->text(1), "b");
-    EXPECT_EQ(dialog.lvNodes->columnWidth(0), 207);
-    EXPECT_EQ(dialog.txtQuPort->text(), "0");
-    EXPECT_FALSE(dialog.cmdApply->isEnabled());
+    ASSERT_EQ(Control<QTreeWidget>(&dialog, "lvNodes")->topLevelItemCount(), 2);
+    EXPECT_EQ(Control<QTreeWidget>(&dialog, "lvNodes")->topLevelItem(1)->text(0), "a");
+    EXPECT_EQ(Control<QTreeWidget>(&dialog, "lvNodes")->topLevelItem(1)->text(1), "b");
+    EXPECT_EQ(Control<QTreeWidget>(&dialog, "lvNodes")->columnWidth(0), 207);
+    EXPECT_EQ(Control<QLineEdit>(&dialog, "txtQuPort")->text(), "0");
+    EXPECT_FALSE(Control<QPushButton>(&dialog, "cmdApply")->isEnabled());
 
     QApplication::clipboard()->setText("12ab");
-    for (QLineEdit* field : {dialog.txtQuPort, dialog.txtQuIP}) {
+    for (QLineEdit* field : {Control<QLineEdit>(&dialog, "txtQuPort"), Control<QLineEdit>(&dialog, "txtQuIP")}) {
         const QString before = field->text();
         Type(field, "x .");
         Key(field, Qt::Key_V, Qt::ControlModifier, "\x16");
         Key(field, Qt::Key_V, Qt::ControlModifier);
         Key(field, Qt::Key_Insert, Qt::ShiftModifier);
-        EXPECT_EQ(field->text(), field == dialog.txtQuIP ? before + "." : before);
+        EXPECT_EQ(field->text(), field == Control<QLineEdit>(&dialog, "txtQuIP") ? before + "." : before);
     }
-    EXPECT_TRUE(dialog.cmdApply->isEnabled()) << "the dot in the IP field was accepted";
+    EXPECT_TRUE(Control<QPushButton>(&dialog, "cmdApply")->isEnabled()) << "the dot in the IP field was accepted";
 
-    Type(dialog.txtQuPort, "5");
-    EXPECT_EQ(dialog.txtQuPort->text(), "05");
-    dialog.txtLocAET->insert("x\ny");
-    EXPECT_EQ(dialog.txtLocAET->text(), "") << "a line break would split the line in Settings.ini";
+    Type(Control<QLineEdit>(&dialog, "txtQuPort"), "5");
+    EXPECT_EQ(Control<QLineEdit>(&dialog, "txtQuPort")->text(), "05");
+    Control<QLineEdit>(&dialog, "txtLocAET")->insert("x\ny");
+    EXPECT_EQ(Control<QLineEdit>(&dialog, "txtLocAET")->text(), "") << "a line break would split the line in Settings.ini";
 
-    dialog.lvNodes->setCurrentItem(dialog.lvNodes->topLevelItem(0));
-    dialog.cmdDelete->click();
-    ASSERT_EQ(dialog.lvNodes->topLevelItemCount(), 1);
-    EXPECT_TRUE(dialog.lvNodes->selectedItems().isEmpty());
-    dialog.cmdDelete->click();
-    EXPECT_EQ(dialog.lvNodes->topLevelItemCount(), 1);
+    Control<QTreeWidget>(&dialog, "lvNodes")->setCurrentItem(Control<QTreeWidget>(&dialog, "lvNodes")->topLevelItem(0));
+    Control<QPushButton>(&dialog, "cmdDelete")->click();
+    ASSERT_EQ(Control<QTreeWidget>(&dialog, "lvNodes")->topLevelItemCount(), 1);
+    EXPECT_TRUE(Control<QTreeWidget>(&dialog, "lvNodes")->selectedItems().isEmpty());
+    Control<QPushButton>(&dialog, "cmdDelete")->click();
+    EXPECT_EQ(Control<QTreeWidget>(&dialog, "lvNodes")->topLevelItemCount(), 1);
 
-    Key(dialog.txtQuAET, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    Key(Control<QLineEdit>(&dialog, "txtQuAET"), Qt::Key_Escape, Qt::NoModifier, "\x1b");
     EXPECT_TRUE(dialog.isVisible());
-    dialog.cmdCancel->click();
+    Control<QPushButton>(&dialog, "cmdCancel")->click();
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_FALSE(std::filesystem::exists(settings.path()));
     EXPECT_EQ(rebuilt, 0);
@@ -138,20 +141,20 @@ TEST(SettingsDialogsUi, NodeEntryDialogLimitsTheAETAndPutsTheCaretAtTheEnd) {
     NodeEntryDialog dialog(nullptr, config::NodeEntryLogic::Mode::Edit, list.row, list);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "Edit Entry");
-    EXPECT_EQ(dialog.cmdOK->text(), "Save");
-    EXPECT_EQ(dialog.txtAlias->text(), "CT");
+    EXPECT_EQ(Control<QPushButton>(&dialog, "cmdOK")->text(), "Save");
+    EXPECT_EQ(Control<QLineEdit>(&dialog, "txtAlias")->text(), "CT");
 
     QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);
-    QApplication::sendEvent(dialog.txtAET, &focus);
+    QApplication::sendEvent(Control<QLineEdit>(&dialog, "txtAET"), &focus);
     QCoreApplication::processEvents();
-    EXPECT_FALSE(dialog.txtAET->hasSelectedText());
-    EXPECT_EQ(dialog.txtAET->cursorPosition(), 5);
+    EXPECT_FALSE(Control<QLineEdit>(&dialog, "txtAET")->hasSelectedText());
+    EXPECT_EQ(Control<QLineEdit>(&dialog, "txtAET")->cursorPosition(), 5);
 
-    Type(dialog.txtAET, "0123456789ABCDEF");
-    EXPECT_EQ(dialog.txtAET->text(), "CT_AE0123456789A");
-    Key(dialog.txtAET, Qt::Key_Escape, Qt::NoModifier, "\x1b");
+    Type(Control<QLineEdit>(&dialog, "txtAET"), "0123456789ABCDEF");
+    EXPECT_EQ(Control<QLineEdit>(&dialog, "txtAET")->text(), "CT_AE0123456789A");
+    Key(Control<QLineEdit>(&dialog, "txtAET"), Qt::Key_Escape, Qt::NoModifier, "\x1b");
     EXPECT_TRUE(dialog.isVisible());
-    Key(dialog.txtAET, Qt::Key_Return, Qt::NoModifier, "\r");
+    Key(Control<QLineEdit>(&dialog, "txtAET"), Qt::Key_Return, Qt::NoModifier, "\r");
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(list.row, (config::NodeRow{"CT", "CT_AE0123456789A"}));
     EXPECT_TRUE(list.saveEnabled);

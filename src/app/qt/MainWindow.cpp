@@ -2,36 +2,29 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDate>
+#include <QFrame>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QVBoxLayout>
 
-#include "app/qt/OptionalDateEdit.h"
+#include "base/Twips.h"
+#include "config/qt/SettingsCommand.h"
 #include "log/Logger.h"
+#include "query/qt/ResultGridWidget.h"
+#include "query/qt/SearchPanel.h"
+#include "send/qt/NodeButtons.h"
+#include "send/qt/SendButton.h"
 
 namespace pelko::ui {
 namespace {
 
 QRect Twips(int left, int top, int width, int height) { return {Px(left), Px(top), Px(width), Px(height)}; }
 
-QFont Tahoma(double points, bool bold = false) {
+QFont Tahoma(double points) {
     QFont font(QStringLiteral("Tahoma"));
     font.setPointSizeF(points);
-    font.setBold(bold);
     return font;
-}
-
-template <typename W>
-W* Place(W* widget, const QRect& rect) {
-    widget->setGeometry(rect);
-    return widget;
-}
-
-QLabel* AddLabel(QWidget* parent, const char* text, int left, int top) {
-    auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->adjustSize();
-    label->setGeometry(Px(left), Px(top), label->width(), Px(210));
-    return label;
 }
 
 QString Q(const std::string& s) { return QString::fromStdString(s); }
@@ -46,106 +39,85 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     setWindowTitle(QString::fromUtf8(kAppTitle));
     setWindowIcon(QIcon(QStringLiteral(":/pelko.png")));
     setFont(Tahoma(9));
-    buildControls();
+    buildWidgets();
     buildMenus();
     setFocusOrder();
     // Designed client area 13290 x 9660 twips below the menu bar.
     resize(Px(13290), Px(9660) + menuBar()->sizeHint().height());
 
-    wireSearch();
-    wireNodes();
-    wireSend();
-    wireSettings();
-    logic_ = std::make_unique<MainWindowLogic>(*this, *this, settings_, errors_, services_.clock, hooks_);
-    connect(mnuClose, &QAction::triggered, this, &QWidget::close);
+    MainWindowLogic::Hooks hooks;
+    hooks.configureGrid = [this] { grid_->configureColumns(); };
+    hooks.rebuildNodes = [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); };
+    hooks.saveMarks = [this] { nodeButtons_->nodeSlots().SaveMarks(); };
+    logic_ = std::make_unique<MainWindowLogic>(static_cast<MainWindowView&>(*this), static_cast<Shell&>(*this),
+                                               settings_, errors_, services_.clock, hooks);
 }
 
 MainWindow::~MainWindow() = default;
 
-void MainWindow::buildControls() {
+// The widgets are made in the order of the designed form: Qt's focus chain
+// follows it where the focus order below leaves it alone, and the start-up
+// focus is the first control of that chain.
+void MainWindow::buildWidgets() {
     auto* client = new QWidget(this);
     setCentralWidget(client);
 
-    cmdToday = Place(new QPushButton(QStringLiteral("Today"), client), Twips(45, 45, 2670, 510));
-    cmdYesterday = Place(new QPushButton(QStringLiteral("Yesterday"), client), Twips(2925, 45, 2625, 510));
-    cmdWeek = Place(new QPushButton(QStringLiteral("Week"), client), Twips(5760, 45, 2670, 510));
-    for (auto* b : {cmdToday, cmdYesterday, cmdWeek}) b->setFont(Tahoma(9.75, true));
-    cmdSend = Place(new QPushButton(QStringLiteral("Send"), client), Twips(8685, 45, 4470, 4200));
-    cmdSend->setFont(Tahoma(36, true));
-    cmdSend->setEnabled(false);
+    searchPresets_ = new SearchPresets(client);
+    searchPresets_->setGeometry(Twips(45, 45, 8385, 510));
 
-    fraSearch = Place(new QFrame(client), Twips(45, 585, 8385, 3660));
-    fraSearch->setFrameShape(QFrame::StyledPanel);
-    fraSearch->setFont(Tahoma(8.25));
+    sendButton_ = new SendButton(client);
+    sendButton_->setGeometry(Twips(8685, 45, 4470, 4200));
 
-    gridArea = Place(new QWidget(client), Twips(45, 4320, 11130, 4695));
-    auto* gridLayout = new QVBoxLayout(gridArea);
+    auto* searchFrame = new QFrame(client);
+    searchFrame->setObjectName(QStringLiteral("fraSearch"));
+    searchFrame->setGeometry(Twips(45, 585, 8385, 3660));
+    searchFrame->setFrameShape(QFrame::StyledPanel);
+    searchFrame->setFont(Tahoma(8.25));
+
+    gridArea_ = new QWidget(client);
+    gridArea_->setObjectName(QStringLiteral("gridArea"));
+    gridArea_->setGeometry(Twips(45, 4320, 11130, 4695));
+    auto* gridLayout = new QVBoxLayout(gridArea_);
     gridLayout->setContentsMargins(0, 0, 0, 0);
+    // Joins the window (and its focus chain) last, when laid out below.
+    grid_ = new ResultGridWidget(*this, errors_, gate_, nullptr);
 
-    picSearch = Place(new QWidget(fraSearch), Twips(135, 225, 8115, 2265));
-    picSearch->setFont(Tahoma(8.25));
+    nodeButtons_ = new NodeButtons(*this, settings_, errors_, searchFrame);
 
-    // Node buttons: 0 to 6 in the search frame, 7 on the window.
-    const int nodeLeft[] = {315, 2295, 4275, 6255, 315, 2295, 4275};
-    const int nodeWidth[] = {1815, 1860, 1860, 1860, 1815, 1860, 1860};
-    for (int i = 0; i < 7; ++i) {
-        cmdNode[i] = Place(new QPushButton(fraSearch), Twips(nodeLeft[i], i < 4 ? 2475 : 3015, nodeWidth[i], 420));
-        cmdNode[i]->setObjectName(QStringLiteral("cmdNode%1").arg(i));
-        if (i >= 4) cmdNode[i]->hide();
-    }
-    cmdNode[7] = Place(new QPushButton(client), Twips(6300, 3600, 1590, 420));
-    cmdNode[7]->setObjectName(QStringLiteral("cmdNode7"));
-    cmdNode[7]->hide();
-    cmdMore = Place(new QPushButton(QStringLiteral("..."), fraSearch), Twips(7830, 3015, 285, 420));
-    cmdMore->setFont(Tahoma(9, true));
+    searchPanel_ = new SearchPanel(
+        {*grid_, *this, settings_, services_.toolkit, errors_, services_.clock, gate_}, searchFrame);
+    searchPanel_->setObjectName(QStringLiteral("picSearch"));
+    searchPanel_->setGeometry(Twips(135, 225, 8115, 2265));
+    nodeButtons_->raise();
+    connect(searchPresets_, &SearchPresets::todayPressed, searchPanel_, &SearchPanel::searchToday);
+    connect(searchPresets_, &SearchPresets::yesterdayPressed, searchPanel_, &SearchPanel::searchYesterday);
+    connect(searchPresets_, &SearchPresets::weekPressed, searchPanel_, &SearchPanel::searchWeek);
 
-    txtName2 = Place(new QLineEdit(picSearch), Twips(180, 360, 2940, 330));
-    txtPatID = Place(new QLineEdit(picSearch), Twips(3375, 360, 4560, 330));
-    txtName1 = Place(new QLineEdit(picSearch), Twips(180, 1080, 2940, 330));
-    dtpStudyDate = Place(new OptionalDateEdit(picSearch), Twips(3375, 1080, 1635, 330));
-    cboSex = Place(new QComboBox(picSearch), Twips(5310, 1080, 645, 330));
-    cboSex->setEditable(true);
-    dtpBirth = Place(new OptionalDateEdit(picSearch), Twips(6300, 1080, 1635, 330));
-    txtStudyDesc = Place(new QLineEdit(picSearch), Twips(180, 1800, 3840, 330));
-    txtAccNum = Place(new QLineEdit(picSearch), Twips(4140, 1800, 2490, 315));
-    cmdSearch = Place(new QPushButton(QStringLiteral("Search"), picSearch), Twips(6750, 1755, 1230, 375));
-    cmdSearch->setDefault(true);
-    cmdSearch->setAutoDefault(false);
-    txtPatName = Place(new QLineEdit(picSearch), Twips(1800, 0, 825, 270));
-    txtPatName->hide();
-
-    AddLabel(picSearch, "Last Name:", 180, 90);
-    AddLabel(picSearch, "Patient - ID:", 3375, 90);
-    AddLabel(picSearch, "First Name:", 180, 810);
-    AddLabel(picSearch, "Studydate:", 3375, 810);
-    AddLabel(picSearch, "Sex:", 5310, 810);
-    AddLabel(picSearch, "Date of birth:", 6300, 810);
-    AddLabel(picSearch, "Study Description:", 180, 1530);
-    AddLabel(picSearch, "Accession Number", 4140, 1530);
-
-    // Enter in any field of the panel presses the default button.
-    for (auto* field : {txtName2, txtPatID, txtName1, txtStudyDesc, txtAccNum}) {
-        connect(field, &QLineEdit::returnPressed, cmdSearch, &QPushButton::click);
-    }
+    gridLayout->addWidget(grid_);
+    sendButton_->bind(*this, settings_, errors_, services_.toolkit, *grid_, nodeButtons_->nodeSlots(), gate_);
 }
 
 void MainWindow::buildMenus() {
-    mnuFile = menuBar()->addMenu(QStringLiteral("File"));
-    mnuClose = mnuFile->addAction(QStringLiteral("Close"));
-    mnuSettings = mnuFile->addAction(QStringLiteral("Settings"));
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    file->setObjectName(QStringLiteral("mnuFile"));
+    QAction* close = file->addAction(QStringLiteral("Close"));
+    close->setObjectName(QStringLiteral("mnuClose"));
+    QAction* settings = file->addAction(QStringLiteral("Settings"));
+    settings->setObjectName(QStringLiteral("mnuSettings"));
 
-    mnuSelect = new QMenu(QStringLiteral("SELECT"), this);
-    mnuMarkAll = mnuSelect->addAction(QStringLiteral("Mark all"));
-    mnuNodes = new QMenu(QStringLiteral("NODES"), this);
-    mnuEmpty0 = mnuNodes->addAction(QStringLiteral("Empty"));
+    connect(close, &QAction::triggered, this, &QWidget::close);
+    connect(settings, &QAction::triggered, this, [this] {
+        // The node buttons' rebuild after a Save.
+        RunSettingsCommand(this, gate_, settings_, [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); });
+    });
 }
 
 void MainWindow::setFocusOrder() {
-    const std::vector<QWidget*> order = {
-        txtName2,   txtPatID,   txtName1,   dtpStudyDate, dtpBirth,   txtStudyDesc, txtAccNum,
-        cmdSearch,  cboSex,     gridArea,   cmdSend,      cmdToday,   cmdYesterday, cmdWeek,
-        cmdNode[3], cmdNode[2], cmdNode[1], cmdNode[0],   cmdMore,    cmdNode[6],   cmdNode[5],
-        cmdNode[4], cmdNode[7]};
+    std::vector<QWidget*> order = searchPanel_->focusOrder();
+    order.push_back(grid_);
+    order.push_back(sendButton_);
+    for (QWidget* w : searchPresets_->focusOrder()) order.push_back(w);
+    for (QWidget* w : nodeButtons_->focusOrder()) order.push_back(w);
     for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 }
 
@@ -182,7 +154,7 @@ void MainWindow::setBusyPointer(bool busy) {
     }
 }
 
-void MainWindow::setSendEnabled(bool enabled) { cmdSend->setEnabled(enabled); }
+void MainWindow::setSendEnabled(bool enabled) { sendButton_->setEnabled(enabled); }
 
 // --- MainWindowView
 
@@ -207,26 +179,19 @@ int MainWindow::outerWidthTwips() const { return frameGeometry().width() * kTwip
 
 int MainWindow::outerHeightTwips() const { return frameGeometry().height() * kTwipsPerPixel; }
 
-void MainWindow::setGridWidthTwips(int twips) { gridArea->resize(Px(twips), gridArea->height()); }
+void MainWindow::setGridWidthTwips(int twips) { gridArea_->resize(Px(twips), gridArea_->height()); }
 
-void MainWindow::setGridHeightTwips(int twips) { gridArea->resize(gridArea->width(), Px(twips)); }
+void MainWindow::setGridHeightTwips(int twips) { gridArea_->resize(gridArea_->width(), Px(twips)); }
 
 void MainWindow::setDatePickersTo(std::chrono::year_month_day today) {
-    const QDate date(static_cast<int>(today.year()), static_cast<int>(static_cast<unsigned>(today.month())),
-                     static_cast<int>(static_cast<unsigned>(today.day())));
-    dtpStudyDate->setShownDate(date);
-    dtpBirth->setShownDate(date);
+    searchPanel_->showDateInPickers(QDate(static_cast<int>(today.year()),
+                                          static_cast<int>(static_cast<unsigned>(today.month())),
+                                          static_cast<int>(static_cast<unsigned>(today.day()))));
 }
 
-void MainWindow::fillSexList(const std::vector<std::string>& items) {
-    for (const auto& item : items) cboSex->addItem(Q(item));
-    cboSex->setCurrentIndex(-1);
-}
+void MainWindow::fillSexList(const std::vector<std::string>& items) { searchPanel_->fillSexList(items); }
 
-void MainWindow::clearDatePickerTicks() {
-    dtpBirth->setTicked(false);
-    dtpStudyDate->setTicked(false);
-}
+void MainWindow::clearDatePickerTicks() { searchPanel_->untickDatePickers(); }
 
 // --- lifecycle
 
@@ -235,10 +200,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    auto pass = gate().tryEnter();
+    auto pass = gate_.tryEnter();
     if (!pass) {
         // An action is running; close as soon as it has ended.
-        gate().requestClose([this] { close(); });
+        gate_.requestClose([this] { close(); });
         event->ignore();
         return;
     }

@@ -1,29 +1,21 @@
-// The main window's widgets. Its steps live in MainWindowLogic; the search,
-// the result grid, the node buttons, the send and the settings dialogs are
-// wired in by their own subsystems (wire*() below, each defined in its
-// subsystem's qt folder).
+// The main window, the composition root: it places each subsystem's widgets
+// at their designed places, builds the menus and connects them. Its own
+// steps (start-up, resizing, closing) live in MainWindowLogic; every other
+// behaviour lives in the subsystems' widgets and their logic.
 #pragma once
 
-#include <QComboBox>
-#include <QFrame>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMainWindow>
-#include <QMenu>
-#include <QPushButton>
-#include <array>
 #include <filesystem>
 #include <memory>
 
-#include "app/ActionGate.h"
 #include "app/MainWindowLogic.h"
-#include "app/Shell.h"
+#include "base/ActionGate.h"
+#include "base/Shell.h"
 #include "config/AppSettings.h"
 #include "config/Settings.h"
 #include "log/ErrorReport.h"
-#include "query/ResultGridView.h"
-#include "send/NodeSlots.h"
-#include "send/Sender.h"
+
+class QPushButton;
 
 namespace pelko {
 class Clock;
@@ -35,7 +27,11 @@ class Toolkit;
 
 namespace pelko::ui {
 
-class OptionalDateEdit;
+class NodeButtons;
+class ResultGridWidget;
+class SearchPanel;
+class SearchPresets;
+class SendButton;
 
 // What the window is built from: the program folder, the clock, the logs
 // and the DICOM toolkit.
@@ -46,10 +42,7 @@ struct AppServices {
     dicom::Toolkit& toolkit;
 };
 
-// Twips to pixels at 96 dpi.
-constexpr int Px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
-
-class MainWindow : public QMainWindow, public Shell, public MainWindowView {
+class MainWindow : public QMainWindow, private Shell, private MainWindowView {
     Q_OBJECT
 public:
     explicit MainWindow(const AppServices& services, QWidget* parent = nullptr);
@@ -59,6 +52,20 @@ public:
     void load();
     // Brings the window to the front (a second copy was started).
     void bringToFront();
+
+    // The gate every action of the window passes.
+    ActionGate& gate() { return gate_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void buildWidgets();
+    void buildMenus();
+    void setFocusOrder();
+    QSize frameExtra() const;
 
     // Shell
     void showError(const std::string& text) override;
@@ -81,93 +88,23 @@ public:
     void fillSexList(const std::vector<std::string>& items) override;
     void clearDatePickerTicks() override;
 
-    // Controls, for the subsystems' bindings and the widget tests.
-    QPushButton* cmdToday = nullptr;
-    QPushButton* cmdYesterday = nullptr;
-    QPushButton* cmdWeek = nullptr;
-    QPushButton* cmdSend = nullptr;
-    QFrame* fraSearch = nullptr;
-    QWidget* picSearch = nullptr;
-    QWidget* gridArea = nullptr;  // grid1 lives in here and fills it
-    std::array<QPushButton*, 8> cmdNode{};
-    QPushButton* cmdMore = nullptr;
-    QLineEdit* txtName2 = nullptr;
-    QLineEdit* txtPatID = nullptr;
-    QLineEdit* txtName1 = nullptr;
-    OptionalDateEdit* dtpStudyDate = nullptr;
-    QComboBox* cboSex = nullptr;
-    OptionalDateEdit* dtpBirth = nullptr;
-    QLineEdit* txtStudyDesc = nullptr;
-    QLineEdit* txtAccNum = nullptr;
-    QPushButton* cmdSearch = nullptr;
-    QLineEdit* txtPatName = nullptr;
-    QMenu* mnuFile = nullptr;
-    QAction* mnuClose = nullptr;
-    QAction* mnuSettings = nullptr;
-    QMenu* mnuSelect = nullptr;  // pop-up "SELECT"
-    QAction* mnuMarkAll = nullptr;
-    QMenu* mnuNodes = nullptr;  // pop-up "NODES"
-    QAction* mnuEmpty0 = nullptr;
-
-    config::AppSettings& appSettings() { return appSettings_; }
-    config::Settings& settings() { return settings_; }
-    ErrorReporter& errors() { return errors_; }
-    ActionGate& gate() { return gate_; }
-    const AppServices& services() const { return services_; }
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
-    void buildControls();
-    void buildMenus();
-    void setFocusOrder();
-    QSize frameExtra() const;
-
-    // Subsystem bindings, each defined in its subsystem's qt folder.
-    void wireSearch();
-    void wireNodes();
-    void wireSend();
-    void wireSettings();
-
     AppServices services_;
     ActionGate gate_;
     config::AppSettings appSettings_;
     ErrorReporter errors_;
     config::Settings settings_;
-    MainWindowLogic::Hooks hooks_;
     std::unique_ptr<MainWindowLogic> logic_;
     bool unloaded_ = false;
     bool shownOnce_ = false;
     QSize outerSize_;  // as the start-up set it, frame included
 
-    // --- search and result grid
-public:
-    // grid1, for the send's reading of the selected rows.
-    query::ResultGridView& resultGrid();
-
-private:
-    struct SearchParts;  // SearchWiring.cpp
-    std::shared_ptr<SearchParts> search_;
-    // --- node buttons
-public:
-    // ConfigButton, also for the settings dialog's Save.
-    send::NodeSlots& nodeSlots() { return *nodeSlots_; }
-
-private:
-    std::unique_ptr<send::NodeButtonsView> nodeButtonsView_;
-    std::unique_ptr<send::NodeSlots> nodeSlots_;
-
-    // --- send
-public:
-    send::Sender& sender();
-
-private:
-    std::unique_ptr<send::Sender> sender_;
-
-    // --- settings dialogs
+    // The subsystems' widgets, owned by Qt's parent chain.
+    QWidget* gridArea_ = nullptr;  // the grid lives in here and fills it
+    ResultGridWidget* grid_ = nullptr;
+    SearchPanel* searchPanel_ = nullptr;
+    SearchPresets* searchPresets_ = nullptr;
+    NodeButtons* nodeButtons_ = nullptr;
+    SendButton* sendButton_ = nullptr;
 };
 
 }  // namespace pelko::ui

@@ -47,6 +47,10 @@ AccessForm::AccessForm(QWidget* owner) : EscapeProofDialog(owner), logic_(*this)
     cmdCancel->setAutoDefault(false);
     Label1 = new QLabel(QStringLiteral("Password:"), this);
     Label1->setGeometry(8, 16, 63, 16);
+    for (auto [widget, name] : std::initializer_list<std::pair<QObject*, const char*>>{
+             {txtPassword, "txtPassword"}, {cmdOK, "cmdOK"}, {cmdCancel, "cmdCancel"}, {Label1, "Label1"}}) {
+        widget->setObjectName(QString::fromLatin1(name));
+    }
     setTabOrder(txtPassword, cmdOK);
     setTabOrder(cmdOK, cmdCancel);
 

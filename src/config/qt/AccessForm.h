@@ -18,16 +18,17 @@ class AccessForm : public EscapeProofDialog, private config::AccessFormView {
 public:
     explicit AccessForm(QWidget* owner);
 
-    // Controls, for the widget tests.
-    QLineEdit* txtPassword = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QLabel* Label1 = nullptr;
 
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
+    // Found by object name in the widget tests.
+    QLineEdit* txtPassword = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QLabel* Label1 = nullptr;
+
     // AccessFormView
     std::string passwordText() const override;
     void setPasswordBackground(config::Rgb colour) override;

@@ -9,7 +9,7 @@
 #include <QTimer>
 #include <algorithm>
 
-#include "app/Shell.h"
+#include "base/Shell.h"
 #include "config/qt/DialogSupport.h"
 
 namespace pelko::ui {
@@ -50,6 +50,10 @@ NodeEntryDialog::NodeEntryDialog(QWidget* owner, config::NodeEntryLogic::Mode mo
     cmdOK = AddButton(this, "Add", 114, 114);
     cmdOK->setDefault(true);
     cmdCancel = AddButton(this, "Cancel", 210, 114);
+    for (auto [widget, name] : std::initializer_list<std::pair<QObject*, const char*>>{
+             {txtAlias, "txtAlias"}, {txtAET, "txtAET"}, {lblSettings[0], "lblSettings0"}, {lblSettings[1], "lblSettings1"}, {cmdOK, "cmdOK"}, {cmdCancel, "cmdCancel"}}) {
+        widget->setObjectName(QString::fromLatin1(name));
+    }
     setTabOrder(txtAlias, txtAET);
     setTabOrder(txtAET, cmdOK);
     setTabOrder(cmdOK, cmdCancel);

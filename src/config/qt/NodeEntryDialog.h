@@ -23,17 +23,18 @@ public:
     NodeEntryDialog(QWidget* owner, config::NodeEntryLogic::Mode mode, const config::NodeRow& initial,
                     config::NodeListEditor& list);
 
-    // Controls, for the widget tests.
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Found by object name in the widget tests.
     QLineEdit* txtAlias = nullptr;
     QLineEdit* txtAET = nullptr;
     std::array<QLabel*, 2> lblSettings{};  // "Alias:", "AET:"
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdCancel = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     // NodeEntryView
     void setCaption(const std::string& caption) override;
     void setOKCaption(const std::string& caption) override;

@@ -11,7 +11,7 @@
 #include <QScreen>
 #include <QTreeWidget>
 
-#include "app/Shell.h"
+#include "base/Shell.h"
 #include "config/qt/DialogSupport.h"
 #include "config/qt/NodeEntryDialog.h"
 
@@ -61,12 +61,16 @@ QWidget* AddFrame(QWidget* parent, QGroupBox*& frame, const char* caption, const
 
 }  // namespace
 
-SettingsDialog::SettingsDialog(QWidget* owner, config::Settings& settings, std::function<void()> configButton)
-    : EscapeProofDialog(owner), logic_(*this, *this, settings, std::move(configButton)) {
+SettingsDialog::SettingsDialog(QWidget* owner, config::Settings& settings, std::function<void()> nodesChanged)
+    : EscapeProofDialog(owner), logic_(*this, *this, settings, std::move(nodesChanged)) {
     setWindowTitle(QStringLiteral("Settings"));
     setFont(DialogFont(kTahoma, 8.25));
     MakeFixedDialog(this, 439, 443);
     buildControls();
+    for (auto [widget, name] : std::initializer_list<std::pair<QObject*, const char*>>{
+             {lvNodes, "lvNodes"}, {cmdAdd, "cmdAdd"}, {cmdEdit, "cmdEdit"}, {cmdDelete, "cmdDelete"}, {fraQuery, "fraQuery"}, {fraLocal, "fraLocal"}, {lblSettings[0], "lblSettings0"}, {lblSettings[1], "lblSettings1"}, {lblSettings[2], "lblSettings2"}, {lblSettings[3], "lblSettings3"}, {txtQuAET, "txtQuAET"}, {txtQuIP, "txtQuIP"}, {txtQuPort, "txtQuPort"}, {txtLocAET, "txtLocAET"}, {chkUseForward, "chkUseForward"}, {chkRegistered, "chkRegistered"}, {cmdApply, "cmdApply"}, {cmdCancel, "cmdCancel"}}) {
+        widget->setObjectName(QString::fromLatin1(name));
+    }
     bind();
 
     // Centred on the screen rather than over the owner.

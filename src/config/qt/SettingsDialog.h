@@ -23,10 +23,15 @@ namespace pelko::ui {
 class SettingsDialog : public EscapeProofDialog, private config::SettingsDialogView, private MessageBoxes {
     Q_OBJECT
 public:
-    // Fills itself on construction (NodeList, then the file through GetINI).
-    SettingsDialog(QWidget* owner, config::Settings& settings, std::function<void()> configButton);
+    // Fills itself on construction (NodeList, then the file).
+    SettingsDialog(QWidget* owner, config::Settings& settings, std::function<void()> nodesChanged);
 
-    // Controls, for the widget tests.
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Found by object name in the widget tests.
     QTreeWidget* lvNodes = nullptr;
     QPushButton* cmdAdd = nullptr;
     QPushButton* cmdEdit = nullptr;
@@ -43,10 +48,6 @@ public:
     QPushButton* cmdApply = nullptr;
     QPushButton* cmdCancel = nullptr;
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void buildControls();
     void bind();
     QLineEdit* field(config::SettingsField which) const;

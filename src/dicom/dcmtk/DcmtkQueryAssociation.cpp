@@ -32,9 +32,8 @@ std::string ErrorComment(DcmDataset* statusDetail) {
 // C-FIND that keeps the first `limit` matches and then cancels.
 class FindScu : public Scu {
 public:
-    FindScu(Peer peer, std::string callingAET, const Timeouts& timeouts, std::size_t limit)
-        : Scu(std::move(peer), std::move(callingAET), timeouts, timeouts.findResponseSeconds),
-          limit_(limit) {}
+    FindScu(const AssociationParameters& params, std::size_t limit)
+        : Scu(params, params.timeouts.findResponseSeconds), limit_(limit) {}
 
     OFCondition handleFINDResponse(const T_ASC_PresentationContextID presID, QRResponse* response,
                                    OFBool& waitForNextResponse) override {
@@ -85,8 +84,7 @@ private:
 // C-MOVE on a kept association; remembers what the responses reported.
 class MoveScu : public Scu {
 public:
-    MoveScu(Peer peer, std::string callingAET, const Timeouts& timeouts)
-        : Scu(std::move(peer), std::move(callingAET), timeouts, timeouts.moveResponseSeconds) {}
+    explicit MoveScu(const AssociationParameters& params) : Scu(params, params.timeouts.moveResponseSeconds) {}
 
     void ResetResponses() {
         finalStatus_.reset();
@@ -116,14 +114,14 @@ public:
     Uint16 failed_ = 0, warning_ = 0, completed_ = 0;
 };
 
-DcmtkQueryAssociation::DcmtkQueryAssociation(const Timeouts& timeouts) : timeouts_(timeouts) {}
+DcmtkQueryAssociation::DcmtkQueryAssociation(const AssociationParameters& params) : params_(params) {}
 
 DcmtkQueryAssociation::~DcmtkQueryAssociation() {
     if (moveScu_) moveScu_->Release();
 }
 
 DatasetList DcmtkQueryAssociation::Find(const Dataset& identifier) {
-    const Peer peer{calledAET(), host(), port()};
+    const Peer peer{params_.calledAET, params_.host, params_.port};
     const std::string operation = "C-FIND on " + peer.Text();
 
     Dataset query = identifier;
@@ -132,7 +130,7 @@ DatasetList DcmtkQueryAssociation::Find(const Dataset& identifier) {
     }
     const auto keys = ToDcmDataset(query, operation);
 
-    FindScu scu(peer, callingAET(), timeouts_, kMaxFindResults);
+    FindScu scu(params_, kMaxFindResults);
     scu.Propose(kStudyRootFind, kTransferSyntaxes);
     scu.Connect();
     const T_ASC_PresentationContextID context = scu.ContextFor(kStudyRootFind, operation);
@@ -145,7 +143,7 @@ DatasetList DcmtkQueryAssociation::Find(const Dataset& identifier) {
         return std::move(scu.results_);
     }
     if (cond.bad()) {
-        const int wait = scu.cancelled_ ? kCancelGraceSeconds : timeouts_.findResponseSeconds;
+        const int wait = scu.cancelled_ ? kCancelGraceSeconds : params_.timeouts.findResponseSeconds;
         DicomError error = NetworkError(operation, cond, wait);
         scu.Abort();
         throw error;
@@ -162,28 +160,21 @@ DatasetList DcmtkQueryAssociation::Find(const Dataset& identifier) {
     return std::move(scu.results_);
 }
 
-void DcmtkQueryAssociation::Move() {
-    const Peer peer{calledAET(), host(), port()};
-    const std::string operation =
-        "C-MOVE of study " + studyUID() + " to " + moveDestination() + " on " + peer.Text();
+void DcmtkQueryAssociation::Move(const std::string& studyUid, const std::string& destination) {
+    const Peer peer{params_.calledAET, params_.host, params_.port};
+    const std::string operation = "C-MOVE of study " + studyUid + " to " + destination + " on " + peer.Text();
     // An empty UID would be universal matching: the whole archive.
-    if (studyUID().empty())
-        throw DicomError(kErrInvalidArgument, operation + " failed: no Study Instance UID");
-    if (moveDestination().empty())
-        throw DicomError(kErrInvalidArgument, operation + " failed: no destination");
+    if (studyUid.empty()) throw DicomError(kErrInvalidArgument, operation + " failed: no Study Instance UID");
+    if (destination.empty()) throw DicomError(kErrInvalidArgument, operation + " failed: no destination");
 
     Dataset query;
     query.Attributes().Add(tags::QueryRetrieveLevel, "STUDY");
-    query.Attributes().Add(tags::StudyInstanceUID, studyUID());
+    query.Attributes().Add(tags::StudyInstanceUID, studyUid);
     const auto keys = ToDcmDataset(query, operation);
 
-    if (moveScu_ && (!moveScu_->isConnected() || moveScu_->peer().Text() != peer.Text() ||
-                     moveScu_->getAETitle() != callingAET().c_str())) {
-        moveScu_->Release();
-        moveScu_.reset();
-    }
+    if (moveScu_ && !moveScu_->isConnected()) moveScu_.reset();
     if (!moveScu_) {
-        auto scu = std::make_unique<MoveScu>(peer, callingAET(), timeouts_);
+        auto scu = std::make_unique<MoveScu>(params_);
         scu->Propose(kStudyRootMove, kTransferSyntaxes);
         scu->Connect();
         moveScu_ = std::move(scu);
@@ -191,9 +182,9 @@ void DcmtkQueryAssociation::Move() {
     const T_ASC_PresentationContextID context = moveScu_->ContextFor(kStudyRootMove, operation);
     moveScu_->ResetResponses();
     const OFCondition cond =
-        moveScu_->sendMOVERequest(context, moveDestination().c_str(), keys.get(), nullptr);
+        moveScu_->sendMOVERequest(context, destination.c_str(), keys.get(), nullptr);
     if (cond.bad()) {
-        DicomError error = NetworkError(operation, cond, timeouts_.moveResponseSeconds);
+        DicomError error = NetworkError(operation, cond, params_.timeouts.moveResponseSeconds);
         moveScu_.reset();  // aborts what is left of the association
         throw error;
     }

@@ -11,7 +11,7 @@ class MoveScu;
 
 class DcmtkQueryAssociation : public QueryAssociation {
 public:
-    explicit DcmtkQueryAssociation(const Timeouts& timeouts);
+    explicit DcmtkQueryAssociation(const AssociationParameters& params);
     ~DcmtkQueryAssociation() override;
 
     // One association per call: C-FIND with `identifier` (Query/Retrieve
@@ -20,12 +20,12 @@ public:
     // on sending.
     DatasetList Find(const Dataset& identifier) override;
 
-    // C-MOVE of studyUID() to moveDestination(). The first call opens the
-    // association, later calls reuse it; the destructor releases it.
-    void Move() override;
+    // The first call opens the association, later calls reuse it (a new one
+    // is opened when the peer has dropped it); the destructor releases it.
+    void Move(const std::string& studyUid, const std::string& destination) override;
 
 private:
-    Timeouts timeouts_;
+    AssociationParameters params_;
     std::unique_ptr<MoveScu> moveScu_;
 };
 

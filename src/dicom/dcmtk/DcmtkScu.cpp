@@ -10,6 +10,12 @@ namespace {
 // for the reject parameters of a refused association (DCMTK 3.6.7). The
 // pointer to the member is taken through an explicit template
 // instantiation, whose arguments C++ exempts from access checking.
+//
+// This relies on DcmSCU's private layout: another DCMTK version may rename
+// the member or add an accessor. Check it, then move the bound.
+#if !defined(PACKAGE_VERSION_NUMBER) || PACKAGE_VERSION_NUMBER < 360 || PACKAGE_VERSION_NUMBER > 367
+#error "Review Scu::RejectReason's access to DcmSCU::m_params for this DCMTK version"
+#endif
 template <typename Tag, typename Tag::type Member>
 struct MemberAccess {
     friend typename Tag::type Get(Tag) { return Member; }
@@ -68,16 +74,13 @@ std::string RejectText(const T_ASC_RejectParameters& rej) {
 
 }  // namespace
 
-Scu::Scu(Peer peer, std::string callingAET, const Timeouts& timeouts, int dimseTimeoutSeconds)
-    : peer_(std::move(peer)),
-      callingAET_(std::move(callingAET)),
-      timeouts_(timeouts),
-      dimseTimeoutSeconds_(dimseTimeoutSeconds) {
-    setAETitle(callingAET_.c_str());
+Scu::Scu(const AssociationParameters& params, int dimseTimeoutSeconds)
+    : params_(params), peer_{params.calledAET, params.host, params.port}, dimseTimeoutSeconds_(dimseTimeoutSeconds) {
+    setAETitle(params_.callingAET.c_str());
     setPeerAETitle(peer_.aet.c_str());
     setPeerHostName(peer_.host.c_str());
     setPeerPort(static_cast<Uint16>(peer_.port));
-    setACSETimeout(static_cast<Uint32>(timeouts_.associationSeconds));
+    setACSETimeout(static_cast<Uint32>(params_.timeouts.associationSeconds));
     // Non-blocking DIMSE: without it DCMTK ignores the DIMSE time-out and a
     // silent peer blocks forever.
     setDIMSEBlockingMode(DIMSE_NONBLOCKING);
@@ -89,7 +92,7 @@ Scu::~Scu() {
 }
 
 std::string Scu::AssociationText() const {
-    return "Association from " + callingAET_ + " to " + peer_.Text();
+    return "Association from " + params_.callingAET + " to " + peer_.Text();
 }
 
 void Scu::Propose(const std::string& abstractSyntax, const std::vector<std::string>& transferSyntaxes) {
@@ -108,9 +111,9 @@ void Scu::Connect() {
     if (peer_.host.empty()) throw DicomError(kErrInvalidArgument, AssociationText() + " failed: no host");
     // The connection time-out is a process-wide setting of DCMTK; set it
     // for this connection right before connecting.
-    setConnectionTimeout(timeouts_.connectSeconds);
+    setConnectionTimeout(params_.timeouts.connectSeconds);
     OFCondition cond = initNetwork();
-    if (cond.bad()) throw NetworkError(AssociationText(), cond, timeouts_.associationSeconds);
+    if (cond.bad()) throw NetworkError(AssociationText(), cond, params_.timeouts.associationSeconds);
     cond = negotiateAssociation();
     if (cond.good()) return;
     if (cond == DUL_ASSOCIATIONREJECTED) {
@@ -118,7 +121,7 @@ void Scu::Connect() {
         freeNetwork();
         throw DicomError(kErrAssociationRejected, AssociationText() + " " + reason);
     }
-    DicomError error = NetworkError(AssociationText(), cond, timeouts_.associationSeconds);
+    DicomError error = NetworkError(AssociationText(), cond, params_.timeouts.associationSeconds);
     if (isConnected()) Abort();
     freeNetwork();
     throw error;

@@ -1,4 +1,5 @@
-// DCMTK's DcmSCU with the adapter's rules: bounded waits from Timeouts,
+// DCMTK's DcmSCU with the adapter's rules: the peer, our AE title and the
+// bounded waits from AssociationParameters,
 // non-blocking DIMSE, and every failure as a DicomError. Private to the
 // adapter.
 #pragma once
@@ -18,7 +19,9 @@ inline constexpr const char* kStudyRootMove = "1.2.840.10008.5.1.4.1.2.2.2";
 
 class Scu : public DcmSCU {
 public:
-    Scu(Peer peer, std::string callingAET, const Timeouts& timeouts, int dimseTimeoutSeconds);
+    // `dimseTimeoutSeconds` bounds each wait for a response; it is one of
+    // the time-outs of `params`.
+    Scu(const AssociationParameters& params, int dimseTimeoutSeconds);
     ~Scu() override;
 
     // Proposes `abstractSyntax` once per transfer syntax in `transferSyntaxes`
@@ -38,6 +41,7 @@ public:
     void Abort() noexcept;
 
     const Peer& peer() const { return peer_; }
+    const AssociationParameters& parameters() const { return params_; }
     int dimseTimeoutSeconds() const { return dimseTimeoutSeconds_; }
     // "Association from PELKO to ORTHANC (127.0.0.1:4242)"
     std::string AssociationText() const;
@@ -45,9 +49,8 @@ public:
 private:
     std::string RejectReason();
 
+    AssociationParameters params_;
     Peer peer_;
-    std::string callingAET_;
-    Timeouts timeouts_;
     int dimseTimeoutSeconds_;
     std::vector<std::pair<std::string, std::string>> proposed_;  // abstract, transfer syntax
 };

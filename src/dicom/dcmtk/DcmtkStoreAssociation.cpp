@@ -7,34 +7,28 @@
 #include "dicom/dcmtk/DcmtkScu.h"
 
 namespace pelko::dicom::dcmtk {
-namespace {
 
-constexpr const char* kCRImageStorage = UID_ComputedRadiographyImageStorage;
-
-}  // namespace
-
-DcmtkStoreAssociation::DcmtkStoreAssociation(const Timeouts& timeouts) : timeouts_(timeouts) {}
+DcmtkStoreAssociation::DcmtkStoreAssociation(const AssociationParameters& params) : params_(params) {}
 
 DcmtkStoreAssociation::~DcmtkStoreAssociation() {
     if (scu_) scu_->Release();
 }
 
-void DcmtkStoreAssociation::Open(const std::string& host, std::int32_t port, const std::string& callingAET,
-                                 const std::string& calledAET) {
+void DcmtkStoreAssociation::Open(const std::string& sopClassUID) {
     if (scu_) scu_->Release();
     scu_.reset();
+    sopClassUID_ = sopClassUID;
     // A stored request is answered at once; the find response time-out
     // bounds the wait for it.
-    auto scu = std::make_unique<Scu>(Peer{calledAET, host, port}, callingAET, timeouts_,
-                                     timeouts_.findResponseSeconds);
-    scu->Propose(kCRImageStorage, {UID_LittleEndianExplicitTransferSyntax});
-    scu->Propose(kCRImageStorage, {UID_LittleEndianImplicitTransferSyntax});
+    auto scu = std::make_unique<Scu>(params_, params_.timeouts.findResponseSeconds);
+    scu->Propose(sopClassUID, {UID_LittleEndianExplicitTransferSyntax});
+    scu->Propose(sopClassUID, {UID_LittleEndianImplicitTransferSyntax});
     scu->Connect();
     scu_ = std::move(scu);
 }
 
-void DcmtkStoreAssociation::Store(const std::string& sopClassUID, const std::string& sopInstanceUID,
-                                  std::int16_t /*priority*/, const Dataset& dataset) {
+void DcmtkStoreAssociation::Store(const std::string& sopInstanceUID, const Dataset& dataset) {
+    const std::string& sopClassUID = sopClassUID_;
     const std::string peerText = scu_ ? scu_->peer().Text() : std::string("the archive");
     const std::string operation = "C-STORE of " + sopInstanceUID + " on " + peerText;
     if (!scu_ || !scu_->isConnected()) {

@@ -11,23 +11,20 @@ class Scu;
 
 class DcmtkStoreAssociation : public StoreAssociation {
 public:
-    explicit DcmtkStoreAssociation(const Timeouts& timeouts);
+    explicit DcmtkStoreAssociation(const AssociationParameters& params);
     ~DcmtkStoreAssociation() override;
 
-    // Proposes CR Image Storage, the one class the program stores, in
-    // Explicit and Implicit VR Little Endian.
-    void Open(const std::string& host, std::int32_t port, const std::string& callingAET,
-              const std::string& calledAET) override;
+    // Proposes `sopClassUID` in Explicit and Implicit VR Little Endian.
+    void Open(const std::string& sopClassUID) override;
     // Sends `dataset` with (0008,0016)/(0008,0018) set to the UIDs, in
-    // Explicit VR Little Endian when accepted. A warning status (0xBxxx)
-    // counts as stored. `priority` is not used: requests go with priority
-    // MEDIUM.
-    void Store(const std::string& sopClassUID, const std::string& sopInstanceUID, std::int16_t priority,
-               const Dataset& dataset) override;
+    // Explicit VR Little Endian when accepted, with priority MEDIUM. A
+    // warning status (0xBxxx) counts as stored.
+    void Store(const std::string& sopInstanceUID, const Dataset& dataset) override;
     void Close() override;
 
 private:
-    Timeouts timeouts_;
+    AssociationParameters params_;
+    std::string sopClassUID_;
     std::unique_ptr<Scu> scu_;
 };
 

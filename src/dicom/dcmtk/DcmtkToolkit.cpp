@@ -18,18 +18,13 @@ public:
 
 class DcmtkToolkit : public Toolkit {
 public:
-    explicit DcmtkToolkit(const Timeouts& timeouts) : timeouts_(timeouts) {}
-
-    std::unique_ptr<QueryAssociation> newQueryAssociation() override {
-        return std::make_unique<dcmtk::DcmtkQueryAssociation>(timeouts_);
+    std::unique_ptr<QueryAssociation> newQueryAssociation(const AssociationParameters& peer) override {
+        return std::make_unique<dcmtk::DcmtkQueryAssociation>(peer);
     }
-    std::unique_ptr<StoreAssociation> newStoreAssociation() override {
-        return std::make_unique<dcmtk::DcmtkStoreAssociation>(timeouts_);
+    std::unique_ptr<StoreAssociation> newStoreAssociation(const AssociationParameters& peer) override {
+        return std::make_unique<dcmtk::DcmtkStoreAssociation>(peer);
     }
     std::unique_ptr<UidGenerator> newUidGenerator() override { return std::make_unique<DcmtkUidGenerator>(); }
-
-private:
-    Timeouts timeouts_;
 };
 
 }  // namespace
@@ -38,7 +33,7 @@ void ConfigureDcmtkLogging(bool verbose) {
     OFLog::configure(verbose ? OFLogger::DEBUG_LOG_LEVEL : OFLogger::OFF_LOG_LEVEL);
 }
 
-std::unique_ptr<Toolkit> MakeDcmtkToolkit(const Timeouts& timeouts) {
+std::unique_ptr<Toolkit> MakeDcmtkToolkit() {
 #ifdef SIGPIPE
     // DCMTK writes to its sockets with write(): a peer that has closed the
     // connection would end the program with SIGPIPE instead of an error.
@@ -53,7 +48,7 @@ std::unique_ptr<Toolkit> MakeDcmtkToolkit(const Timeouts& timeouts) {
 #else
     setenv("TCP_NODELAY", "1", 0 /* keep a value set by the user */);
 #endif
-    return std::make_unique<DcmtkToolkit>(timeouts);
+    return std::make_unique<DcmtkToolkit>();
 }
 
 }  // namespace pelko::dicom

@@ -12,6 +12,6 @@ namespace pelko::dicom {
 // stderr). Call once at start.
 void ConfigureDcmtkLogging(bool verbose = false);
 
-std::unique_ptr<Toolkit> MakeDcmtkToolkit(const Timeouts& timeouts = {});
+std::unique_ptr<Toolkit> MakeDcmtkToolkit();
 
 }  // namespace pelko::dicom

@@ -1,6 +1,7 @@
 #include "query/qt/ResultGridWidget.h"
 
 #include <QHeaderView>
+#include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
 #include <numeric>
@@ -134,7 +135,17 @@ void ResultGridModel::sortByColumn(int column, bool ascending) {
 
 // --- view
 
-ResultGridWidget::ResultGridWidget(QWidget* parent) : QTableView(parent), model_(new ResultGridModel(this)) {
+ResultGridWidget::ResultGridWidget(Shell& shell, ErrorReporter& errors, ActionGate& gate, QWidget* parent)
+    : QTableView(parent),
+      model_(new ResultGridModel(this)),
+      selectMenu_(new QMenu(QStringLiteral("SELECT"), this)),
+      logic_(std::make_unique<query::ResultGrid>(static_cast<query::ResultGridView&>(*this),
+                                                  static_cast<query::SelectMenuView&>(*this), shell, errors, gate)) {
+    setObjectName(QStringLiteral("grid1"));
+    selectMenu_->setObjectName(QStringLiteral("mnuSelect"));
+    QAction* markAll = selectMenu_->addAction(QStringLiteral("Mark all"));
+    markAll->setObjectName(QStringLiteral("mnuMarkAll"));
+    connect(markAll, &QAction::triggered, this, [this] { logic_->MarkAll(); });
     setModel(model_);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -152,15 +163,24 @@ ResultGridWidget::ResultGridWidget(QWidget* parent) : QTableView(parent), model_
     font.setPointSizeF(9);
     setFont(font);
 
-    connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
-        if (onHeaderClick) onHeaderClick(section + 1);
-    });
+    connect(header, &QHeaderView::sectionClicked, this, [this](int section) { logic_->HeaderClick(section + 1); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) {
-                if (changing_ || !current.isValid() || !onRowPicked) return;
-                onRowPicked(current.row() + 1, current.column() + 1);
+                if (changing_ || !current.isValid()) return;
+                logic_->RowPicked(current.row() + 1, current.column() + 1);
             });
 }
+
+ResultGridWidget::~ResultGridWidget() {
+    // The logic goes first; nothing may reach it while the view is torn down.
+    horizontalHeader()->disconnect(this);
+    selectionModel()->disconnect(this);
+}
+
+void ResultGridWidget::configureColumns() { logic_->ConfigureColumns(); }
+
+// "SELECT" opens at the pointer over the grid.
+void ResultGridWidget::popUpSelectMenu(int x, int y) { selectMenu_->popup(viewport()->mapToGlobal(QPoint(x, y))); }
 
 void ResultGridWidget::addColumn(const query::GridColumn& column) {
     Changing changing(changing_);
@@ -244,7 +264,7 @@ void ResultGridWidget::mousePressEvent(QMouseEvent* event) {
             break;
     }
     const QPoint at = event->position().toPoint();
-    if (button != 0 && onMouseDown) onMouseDown(button, at.x(), at.y());
+    if (button != 0) logic_->MouseDown(button, at.x(), at.y());
 }
 
 }  // namespace pelko::ui

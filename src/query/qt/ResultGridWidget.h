@@ -1,15 +1,19 @@
-// grid1: the result grid as a table view over a model of text cells. Rows
-// and columns are 1-based towards the program. Sorting is done when the
-// program asks for it, never by the view on its own; header clicks, current
-// cell changes by the user and mouse presses are handed on to the program.
+// grid1: the result grid as a table view over a model of text cells, with
+// its "SELECT" pop-up. Rows and columns are 1-based towards the program.
+// Sorting is done when the grid's logic asks for it, never by the view on
+// its own; header clicks, current cell changes by the user and mouse
+// presses are handed on to the logic, which the widget owns.
 #pragma once
 
 #include <QAbstractTableModel>
 #include <QTableView>
-#include <functional>
+#include <memory>
 #include <vector>
 
+#include "query/ResultGrid.h"
 #include "query/ResultGridView.h"
+
+class QMenu;
 
 namespace pelko::ui {
 
@@ -43,19 +47,14 @@ private:
     std::vector<std::vector<Cell>> rows_;
 };
 
-class ResultGridWidget : public QTableView, public query::ResultGridView {
+class ResultGridWidget : public QTableView, public query::ResultGridView, private query::SelectMenuView {
     Q_OBJECT
 public:
-    explicit ResultGridWidget(QWidget* parent = nullptr);
+    ResultGridWidget(Shell& shell, ErrorReporter& errors, ActionGate& gate, QWidget* parent);
+    ~ResultGridWidget() override;
 
-    // To the program: column c clicked; the user moved the current cell to
-    // (row, column); a mouse button went down at (x, y) of the grid's
-    // viewport. Button codes: 1 left, 2 right, 4 middle.
-    std::function<void(int column)> onHeaderClick;
-    std::function<void(int row, int column)> onRowPicked;
-    std::function<void(int button, int x, int y)> onMouseDown;
-
-    ResultGridModel& gridModel() { return *model_; }
+    // Start-up: the ten columns; a failure reaches the caller.
+    void configureColumns();
 
     // ResultGridView
     void addColumn(const query::GridColumn& column) override;
@@ -74,10 +73,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void popUpSelectMenu(int x, int y) override;
     std::vector<int> selectedRows() const;  // 1-based, ascending
 
     ResultGridModel* model_;  // owned by the widget
+    QMenu* selectMenu_;       // "SELECT" with "Mark all"
     bool changing_ = false;   // the program itself is changing rows or selection
+    std::unique_ptr<query::ResultGrid> logic_;
 };
 
 }  // namespace pelko::ui

@@ -1,4 +1,4 @@
-#include "app/qt/OptionalDateEdit.h"
+#include "query/qt/OptionalDateEdit.h"
 
 #include <QHBoxLayout>
 

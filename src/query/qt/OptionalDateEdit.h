@@ -1,5 +1,4 @@
-// A date picker with a tick box: unticked means "no date". It also carries
-// a free text (the range text of the study-date criterion).
+// A date picker with a tick box: unticked means "no date".
 #pragma once
 
 #include <QCheckBox>
@@ -23,16 +22,12 @@ public:
     bool isTicked() const { return tick_->isChecked(); }
     void setTicked(bool ticked) { tick_->setChecked(ticked); }
 
-    const QString& freeText() const { return freeText_; }
-    void setFreeText(const QString& text) { freeText_ = text; }
-
     QCheckBox* tickBox() const { return tick_; }
     QDateEdit* dateEdit() const { return edit_; }
 
 private:
     QCheckBox* tick_;
     QDateEdit* edit_;
-    QString freeText_;
 };
 
 }  // namespace pelko::ui

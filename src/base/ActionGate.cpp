@@ -1,4 +1,4 @@
-#include "app/ActionGate.h"
+#include "base/ActionGate.h"
 
 namespace pelko {
 

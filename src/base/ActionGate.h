@@ -30,7 +30,7 @@ public:
     };
 
     // A pass while no other action runs; nullopt otherwise.
-    std::optional<Pass> tryEnter();
+    [[nodiscard]] std::optional<Pass> tryEnter();
     bool busy() const { return busy_; }
 
     // Runs `close` now when idle, otherwise once the running action ends.

@@ -1,0 +1,35 @@
+// Everything an association towards a peer is made with: who the peer is,
+// who we are, and how long each wait may last. Every operation of the
+// toolkit (C-FIND, C-MOVE, C-STORE) takes it whole when its association is
+// made, so a setting added here reaches all of them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace pelko::dicom {
+
+// Bounded waits of every network operation, in seconds.
+inline constexpr int kConnectTimeoutSeconds = 10;
+inline constexpr int kAssociationTimeoutSeconds = 30;
+inline constexpr int kFindResponseTimeoutSeconds = 60;
+inline constexpr int kMoveResponseTimeoutSeconds = 600;  // inactivity between responses
+
+struct Timeouts {
+    int connectSeconds = kConnectTimeoutSeconds;
+    int associationSeconds = kAssociationTimeoutSeconds;
+    int findResponseSeconds = kFindResponseTimeoutSeconds;
+    int moveResponseSeconds = kMoveResponseTimeoutSeconds;
+    bool operator==(const Timeouts&) const = default;
+};
+
+struct AssociationParameters {
+    std::string host;
+    std::int32_t port = 0;
+    std::string calledAET;   // the peer's AE title
+    std::string callingAET;  // ours
+    Timeouts timeouts;
+    bool operator==(const AssociationParameters&) const = default;
+};
+
+}  // namespace pelko::dicom

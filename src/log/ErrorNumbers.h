@@ -1,0 +1,33 @@
+// Every error number the program logs and shows, in one registry. A failed
+// DIMSE status carries no number from here: it is reported with the status
+// code itself (e.g. 0xA700 = 42752).
+#pragma once
+
+#include <cstdint>
+
+namespace pelko {
+
+// Settings.ini is missing before a network action.
+inline constexpr std::int32_t kErrSettingsMissing = 0;
+// The node list: an entry without "|"; a saved mark that is not a boolean.
+inline constexpr std::int32_t kErrNodeEntry = 9;
+inline constexpr std::int32_t kErrSavedMark = 13;
+// A failure that carries no number of its own.
+inline constexpr std::int32_t kErrUnexpected = 1000;
+
+namespace dicom {
+
+// Failures of the DICOM toolkit that carry no DIMSE status.
+enum ErrorNumber : std::int32_t {
+    kErrNoConnection = 1001,         // TCP connection refused or unreachable host
+    kErrAssociationRejected = 1002,
+    kErrTimeout = 1003,
+    kErrAssociationAborted = 1004,   // peer aborted or dropped the connection
+    kErrNoPresentationContext = 1005,
+    kErrProtocol = 1006,             // any other network/DIMSE failure
+    kErrSubOperationsFailed = 1007,  // C-MOVE reported failed or warning sub-operations
+    kErrInvalidArgument = 1008,
+};
+
+}  // namespace dicom
+}  // namespace pelko

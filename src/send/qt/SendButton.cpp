@@ -1,0 +1,24 @@
+#include "send/qt/SendButton.h"
+
+namespace pelko::ui {
+
+SendButton::SendButton(QWidget* parent) : QPushButton(QStringLiteral("Send"), parent) {
+    setObjectName(QStringLiteral("cmdSend"));
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSizeF(36);
+    font.setBold(true);
+    setFont(font);
+    setEnabled(false);
+    connect(this, &QPushButton::clicked, this, [this] {
+        if (logic_) logic_->Send();
+    });
+}
+
+void SendButton::bind(Shell& shell, config::Settings& settings, ErrorReporter& errors, dicom::Toolkit& toolkit,
+                      const query::ResultGridView& grid, const send::NodeSlots& nodes, ActionGate& gate) {
+    logic_ = std::make_unique<send::Sender>(shell, settings, errors, toolkit, grid, nodes, gate);
+}
+
+SendButton::~SendButton() = default;
+
+}  // namespace pelko::ui

@@ -1,0 +1,27 @@
+// "Send": the big button of the main window, owning the send logic. It
+// starts disabled; picking a study in the grid enables it. The logic is
+// bound once the grid and the node buttons exist.
+#pragma once
+
+#include <QPushButton>
+#include <memory>
+
+#include "send/Sender.h"
+
+namespace pelko::ui {
+
+class SendButton : public QPushButton {
+    Q_OBJECT
+public:
+    explicit SendButton(QWidget* parent);
+    ~SendButton() override;
+
+    // Creates the send logic; a click before this does nothing.
+    void bind(Shell& shell, config::Settings& settings, ErrorReporter& errors, dicom::Toolkit& toolkit,
+              const query::ResultGridView& grid, const send::NodeSlots& nodes, ActionGate& gate);
+
+private:
+    std::unique_ptr<send::Sender> logic_;
+};
+
+}  // namespace pelko::ui
