@@ -116,7 +116,8 @@ public:
     Uint16 failed_ = 0, warning_ = 0, completed_ = 0;
 };
 
-DcmtkQueryAssociation::DcmtkQueryAssociation(const Timeouts& timeouts) : timeouts_(timeouts) {}
+DcmtkQueryAssociation::DcmtkQueryAssociation(const Timeouts& timeouts, const TlsSettings& tls)
+    : timeouts_(timeouts), tls_(tls) {}
 
 DcmtkQueryAssociation::~DcmtkQueryAssociation() {
     if (moveScu_) moveScu_->Release();
@@ -133,6 +134,7 @@ DatasetList DcmtkQueryAssociation::Find(const Dataset& identifier) {
     const auto keys = ToDcmDataset(query, operation);
 
     FindScu scu(peer, callingAET(), timeouts_, kMaxFindResults);
+    scu.UseTls(tls_);
     scu.Propose(kStudyRootFind, kTransferSyntaxes);
     scu.Connect();
     const T_ASC_PresentationContextID context = scu.ContextFor(kStudyRootFind, operation);
@@ -184,6 +186,7 @@ void DcmtkQueryAssociation::Move() {
     }
     if (!moveScu_) {
         auto scu = std::make_unique<MoveScu>(peer, callingAET(), timeouts_);
+        scu->UseTls(tls_);
         scu->Propose(kStudyRootMove, kTransferSyntaxes);
         scu->Connect();
         moveScu_ = std::move(scu);

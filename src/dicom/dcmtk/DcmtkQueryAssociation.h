@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "dicom/Tls.h"
 #include "dicom/Toolkit.h"
 
 namespace pelko::dicom::dcmtk {
@@ -11,7 +12,8 @@ class MoveScu;
 
 class DcmtkQueryAssociation : public QueryAssociation {
 public:
-    explicit DcmtkQueryAssociation(const Timeouts& timeouts);
+    // With `tls` enabled, every association goes over TLS.
+    explicit DcmtkQueryAssociation(const Timeouts& timeouts, const TlsSettings& tls = {});
     ~DcmtkQueryAssociation() override;
 
     // One association per call: C-FIND with `identifier` (Query/Retrieve
@@ -26,6 +28,7 @@ public:
 
 private:
     Timeouts timeouts_;
+    TlsSettings tls_;
     std::unique_ptr<MoveScu> moveScu_;
 };
 

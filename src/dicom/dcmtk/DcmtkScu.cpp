@@ -86,6 +86,9 @@ Scu::Scu(Peer peer, std::string callingAET, const Timeouts& timeouts, int dimseT
 
 Scu::~Scu() {
     if (isConnected()) Abort();
+    // The network refers to the TLS layer, which goes before DcmSCU's own
+    // destructor runs.
+    if (tls_) freeNetwork();
 }
 
 std::string Scu::AssociationText() const {
@@ -109,8 +112,18 @@ void Scu::Connect() {
     // The connection time-out is a process-wide setting of DCMTK; set it
     // for this connection right before connecting.
     setConnectionTimeout(timeouts_.connectSeconds);
+    if (tlsSettings_.enabled && !tls_) {
+        tls_ = std::make_unique<TlsClient>(tlsSettings_, peer_.host, AssociationText());
+    }
     OFCondition cond = initNetwork();
     if (cond.bad()) throw NetworkError(AssociationText(), cond, timeouts_.associationSeconds);
+    if (tls_) {
+        if (useSecureConnection(tls_->layer()).bad()) {
+            freeNetwork();
+            throw DicomError(kErrTlsSettings, AssociationText() + " failed: the TLS layer cannot be used");
+        }
+        tls_->BeginHandshake();
+    }
     cond = negotiateAssociation();
     if (cond.good()) return;
     if (cond == DUL_ASSOCIATIONREJECTED) {
@@ -118,7 +131,10 @@ void Scu::Connect() {
         freeNetwork();
         throw DicomError(kErrAssociationRejected, AssociationText() + " " + reason);
     }
-    DicomError error = NetworkError(AssociationText(), cond, timeouts_.associationSeconds);
+    std::optional<DicomError> tlsError;
+    if (tls_) tlsError = tls_->Failure(AssociationText(), cond);
+    DicomError error =
+        tlsError ? *tlsError : NetworkError(AssociationText(), cond, timeouts_.associationSeconds);
     if (isConnected()) Abort();
     freeNetwork();
     throw error;

@@ -3,13 +3,16 @@
 // adapter.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "dcmtk/config/osconfig.h"
 #include "dcmtk/dcmnet/scu.h"
 #include "dicom/Toolkit.h"
+#include "dicom/Tls.h"
 #include "dicom/dcmtk/DcmtkErrors.h"
+#include "dicom/dcmtk/DcmtkTls.h"
 
 namespace pelko::dicom::dcmtk {
 
@@ -25,8 +28,11 @@ public:
     // (one presentation context each, in this order of preference).
     void Propose(const std::string& abstractSyntax, const std::vector<std::string>& transferSyntaxes);
 
+    // Connect() goes over TLS when `tls` is enabled.
+    void UseTls(const TlsSettings& tls) { tlsSettings_ = tls; }
+
     // Opens the association. Throws DicomError (refused, no connection,
-    // time-out, no accepted presentation context).
+    // time-out, no accepted presentation context, TLS settings or handshake).
     void Connect();
 
     // The accepted presentation context for `abstractSyntax`, the first in
@@ -50,6 +56,8 @@ private:
     Timeouts timeouts_;
     int dimseTimeoutSeconds_;
     std::vector<std::pair<std::string, std::string>> proposed_;  // abstract, transfer syntax
+    TlsSettings tlsSettings_;
+    std::unique_ptr<TlsClient> tls_;  // outlives the network: freed in the destructor
 };
 
 }  // namespace pelko::dicom::dcmtk

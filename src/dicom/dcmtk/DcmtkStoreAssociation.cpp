@@ -13,7 +13,8 @@ constexpr const char* kCRImageStorage = UID_ComputedRadiographyImageStorage;
 
 }  // namespace
 
-DcmtkStoreAssociation::DcmtkStoreAssociation(const Timeouts& timeouts) : timeouts_(timeouts) {}
+DcmtkStoreAssociation::DcmtkStoreAssociation(const Timeouts& timeouts, const TlsSettings& tls)
+    : timeouts_(timeouts), tls_(tls) {}
 
 DcmtkStoreAssociation::~DcmtkStoreAssociation() {
     if (scu_) scu_->Release();
@@ -27,6 +28,7 @@ void DcmtkStoreAssociation::Open(const std::string& host, std::int32_t port, con
     // bounds the wait for it.
     auto scu = std::make_unique<Scu>(Peer{calledAET, host, port}, callingAET, timeouts_,
                                      timeouts_.findResponseSeconds);
+    scu->UseTls(tls_);
     scu->Propose(kCRImageStorage, {UID_LittleEndianExplicitTransferSyntax});
     scu->Propose(kCRImageStorage, {UID_LittleEndianImplicitTransferSyntax});
     scu->Connect();

@@ -3,6 +3,7 @@
 
 #include <memory>
 
+#include "dicom/Tls.h"
 #include "dicom/Toolkit.h"
 
 namespace pelko::dicom::dcmtk {
@@ -11,7 +12,8 @@ class Scu;
 
 class DcmtkStoreAssociation : public StoreAssociation {
 public:
-    explicit DcmtkStoreAssociation(const Timeouts& timeouts);
+    // With `tls` enabled, the association goes over TLS.
+    explicit DcmtkStoreAssociation(const Timeouts& timeouts, const TlsSettings& tls = {});
     ~DcmtkStoreAssociation() override;
 
     // Proposes CR Image Storage, the one class the program stores, in
@@ -28,6 +30,7 @@ public:
 
 private:
     Timeouts timeouts_;
+    TlsSettings tls_;
     std::unique_ptr<Scu> scu_;
 };
 
