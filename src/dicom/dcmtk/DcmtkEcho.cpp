@@ -1,0 +1,36 @@
+#include "dicom/dcmtk/DcmtkEcho.h"
+
+#include "dcmtk/dcmdata/dcuid.h"
+#include "dicom/dcmtk/DcmtkScu.h"
+
+namespace pelko::dicom {
+
+EchoResult DcmtkEcho(const EchoTarget& target) {
+    using Clock = std::chrono::steady_clock;
+    using std::chrono::duration_cast;
+    using std::chrono::microseconds;
+
+    const dcmtk::Peer peer{target.calledAET, target.host, target.port};
+    const std::string operation = "C-ECHO on " + peer.Text();
+    const auto start = Clock::now();
+
+    dcmtk::Scu scu(peer, target.callingAET, target.timeouts, target.timeouts.associationSeconds);
+    scu.UseTls(target.tls);
+    scu.Propose(UID_VerificationSOPClass, {UID_LittleEndianImplicitTransferSyntax});
+    scu.Connect();
+    const T_ASC_PresentationContextID context = scu.ContextFor(UID_VerificationSOPClass, operation);
+
+    const auto sent = Clock::now();
+    const OFCondition cond = scu.sendECHORequest(context);
+    const auto answered = Clock::now();
+    if (cond.bad()) {
+        DicomError error = dcmtk::NetworkError(operation, cond, scu.dimseTimeoutSeconds());
+        scu.Abort();
+        throw error;
+    }
+    scu.Release();
+    return EchoResult{duration_cast<microseconds>(answered - sent),
+                      duration_cast<microseconds>(Clock::now() - start)};
+}
+
+}  // namespace pelko::dicom
