@@ -128,7 +128,9 @@ TEST_P(TlsAgainstOrthanc, EchoAnswersOrSaysWhatFailed) {
     const auto& c = GetParam();
     const auto target = Target(Port(c.archive), Settings(c.client), c.host, c.calledAet);
     if (c.number == 0) {
-        EXPECT_NO_THROW(dicom::DcmtkEcho(target));
+        const dicom::EchoResult result = dicom::DcmtkEcho(target);
+        EXPECT_GT(result.roundTrip.count(), 0);
+        EXPECT_GE(result.total, result.roundTrip);
         return;
     }
     const DicomError error = ExpectDicomError([&] { dicom::DcmtkEcho(target); });
@@ -232,6 +234,21 @@ TEST_F(TlsAgainstOrthanc, UnusableSettingsAreRefusedBeforeConnecting) {
         EXPECT_NE(std::string(error.what()).find("failed: TLS settings: " + k.says), std::string::npos)
             << error.what();
     }
+}
+
+// A peer that accepts the connection and never answers the handshake
+// ends the C-ECHO within the association time-out.
+TEST_F(TlsAgainstOrthanc, SilentPeerEndsTheHandshakeWithinTheBound) {
+    SilentListener silent;
+    auto target = Target(silent.port(), Settings(Client::kAnonymous));
+    target.timeouts = ShortTimeouts(1);
+
+    const DicomError error = ExpectDicomError([&] { dicom::DcmtkEcho(target); });
+
+    EXPECT_EQ(error.number(), dicom::kErrTimeout) << error.what();
+    EXPECT_NE(std::string(error.what()).find("failed: TLS handshake: time-out, no answer within 1 s"),
+              std::string::npos)
+        << error.what();
 }
 
 TEST_F(TlsAgainstOrthanc, FindAndMoveGoOverTls) {

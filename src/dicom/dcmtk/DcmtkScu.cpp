@@ -115,6 +115,7 @@ void Scu::Connect() {
     if (tlsSettings_.enabled && !tls_) {
         tls_ = std::make_unique<TlsClient>(tlsSettings_, peer_.host, AssociationText());
     }
+    BoundSocketWaits(tls_ != nullptr, timeouts_.associationSeconds);
     OFCondition cond = initNetwork();
     if (cond.bad()) throw NetworkError(AssociationText(), cond, timeouts_.associationSeconds);
     if (tls_) {
@@ -132,7 +133,7 @@ void Scu::Connect() {
         throw DicomError(kErrAssociationRejected, AssociationText() + " " + reason);
     }
     std::optional<DicomError> tlsError;
-    if (tls_) tlsError = tls_->Failure(AssociationText(), cond);
+    if (tls_) tlsError = tls_->Failure(AssociationText(), cond, timeouts_.associationSeconds);
     DicomError error =
         tlsError ? *tlsError : NetworkError(AssociationText(), cond, timeouts_.associationSeconds);
     if (isConnected()) Abort();

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "dcmtk/dcmnet/cond.h"
+#include "dcmtk/dcmnet/dcmtrans.h"
+#include "dcmtk/dcmtls/tlscond.h"
 #include "dcmtk/dcmtls/tlslayer.h"
 
 namespace pelko::dicom::dcmtk {
@@ -144,6 +146,13 @@ TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const
 
 TlsClient::~TlsClient() = default;
 
+void BoundSocketWaits(bool tls, int seconds) {
+    static const Sint32 dcmtkReceive = dcmSocketReceiveTimeout.get();
+    static const Sint32 dcmtkSend = dcmSocketSendTimeout.get();
+    dcmSocketReceiveTimeout.set(tls ? seconds : dcmtkReceive);
+    dcmSocketSendTimeout.set(tls ? seconds : dcmtkSend);
+}
+
 DcmTransportLayer* TlsClient::layer() const {
     return layer_.get();
 }
@@ -153,11 +162,17 @@ void TlsClient::BeginHandshake() {
     ERR_clear_error();
 }
 
-std::optional<DicomError> TlsClient::Failure(const std::string& operation, const OFCondition& cond) {
+std::optional<DicomError> TlsClient::Failure(const std::string& operation, const OFCondition& cond,
+                                             int waitSeconds) {
     const std::vector<unsigned long> errors = TakeOpenSslErrors();
     const auto error = [&](const std::string& what) {
         return DicomError(kErrTlsHandshake, operation + " failed: TLS handshake failed: " + what);
     };
+    if (cond == DCMTLS_EC_TLSReadOperationDidNotComplete ||
+        cond == DCMTLS_EC_TLSWriteOperationDidNotComplete) {
+        return DicomError(kErrTimeout, operation + " failed: TLS handshake: time-out, no answer within " +
+                                           std::to_string(waitSeconds) + " s");
+    }
     if (!verifyFailure_.empty())
         return error("the archive's certificate was not accepted: " + verifyFailure_);
     if (Has(errors,

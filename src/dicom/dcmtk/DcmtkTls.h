@@ -44,7 +44,8 @@ public:
     // went wrong in plain words; nullopt for other failures. Reads and
     // empties this thread's OpenSSL error queue: call right after the
     // failed request, on its thread.
-    std::optional<DicomError> Failure(const std::string& operation, const OFCondition& cond);
+    // A handshake without an answer within `waitSeconds` is kErrTimeout.
+    std::optional<DicomError> Failure(const std::string& operation, const OFCondition& cond, int waitSeconds);
 
     // The first reason the archive's certificate failed verification, e.g.
     // "self-signed certificate (subject CN=archive)"; "" when none did.
@@ -55,5 +56,14 @@ private:
     bool clientCertificate_ = false;
     std::string verifyFailure_;  // written by the verification callback
 };
+
+// DCMTK runs the TLS handshake on a blocking socket bounded only by its
+// process-wide socket time-outs (60 s by default), which it applies to
+// every connection it makes next. For a TLS connection they are set to
+// `seconds`, the association bound, so a peer that accepts the connection
+// and stays silent is given up as soon as in a plain association; a plain
+// connection gets DCMTK's defaults back. DIMSE waits for data with select()
+// before reading, so long waits between responses are not cut by it.
+void BoundSocketWaits(bool tls, int seconds);
 
 }  // namespace pelko::dicom::dcmtk
