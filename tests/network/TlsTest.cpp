@@ -185,7 +185,7 @@ INSTANTIATE_TEST_SUITE_P(
                  .archive = Archive::kTlsClientCertificateRequired,
                  .client = Client::kAnonymous,
                  .number = dicom::kErrTlsHandshake,
-                 .says = "the archive requires a client certificate, and none is set"},
+                 .says = "requires a client certificate, and none is set"},
         EchoCase{.name = "ClientCertificateRequiredAndGiven",
                  .archive = Archive::kTlsClientCertificateRequired,
                  .client = Client::kWithCertificate},
@@ -193,7 +193,7 @@ INSTANTIATE_TEST_SUITE_P(
                  .archive = Archive::kTlsClientCertificateRequired,
                  .client = Client::kWithUntrustedCertificate,
                  .number = dicom::kErrTlsHandshake,
-                 .says = "the archive did not accept our certificate"}),
+                 .says = "did not accept our certificate"}),
     [](const auto& info) { return info.param.name; });
 
 // Settings that cannot work fail before anything is sent, each with what

@@ -173,8 +173,9 @@ std::optional<DicomError> TlsClient::Failure(const std::string& operation, const
         return DicomError(kErrTimeout, operation + " failed: TLS handshake: time-out, no answer within " +
                                            std::to_string(waitSeconds) + " s");
     }
-    if (!verifyFailure_.empty())
+    if (!verifyFailure_.empty()) {
         return error("the archive's certificate was not accepted: " + verifyFailure_);
+    }
     if (Has(errors,
             {SSL_R_WRONG_VERSION_NUMBER, SSL_R_PACKET_LENGTH_TOO_LONG, SSL_R_RECORD_LENGTH_MISMATCH})) {
         return error("the archive does not answer in TLS on this port");
@@ -206,14 +207,13 @@ std::optional<DicomError> TlsClient::Failure(const std::string& operation, const
     // TLS 1.3: the archive checks our certificate after our side of the
     // handshake is done, and may drop the connection before its alert is
     // read. An archive that accepted the TLS connection answers the
-    // association request; a connection closed without an answer is the
-    // refusal.
+    // association request; a connection closed without an answer is most
+    // likely the refusal.
     if (cond == DUL_NETWORKCLOSED || cond == DUL_PEERABORTEDASSOCIATION ||
         (cond.module() == OFM_dcmnet && cond.code() == DULC_TCPIOERROR)) {
-        const std::string closed = " (it closed the connection after the handshake)";
-        return error(clientCertificate_
-                         ? "the archive did not accept our certificate" + closed
-                         : "the archive requires a client certificate, and none is set" + closed);
+        const std::string closed = "the archive closed the connection after the handshake; it probably ";
+        return error(clientCertificate_ ? closed + "did not accept our certificate"
+                                        : closed + "requires a client certificate, and none is set");
     }
     if (!errors.empty()) {
         char text[256] = {};
