@@ -72,6 +72,12 @@ std::unique_ptr<StoreAssociation> PumpingToolkit::newStoreAssociation(const Asso
 
 std::unique_ptr<UidGenerator> PumpingToolkit::newUidGenerator() { return inner_.newUidGenerator(); }
 
+EchoResult PumpingToolkit::Echo(const AssociationParameters& peer) {
+    EchoResult result;
+    runPumping([&] { result = inner_.Echo(peer); });
+    return result;
+}
+
 void PumpingToolkit::runPumping(const std::function<void()>& work) const {
     auto done = std::async(std::launch::async, work);
     while (done.wait_for(interval_) != std::future_status::ready) {
