@@ -14,7 +14,9 @@ std::string ArchiveText(const dicom::AssociationParameters& archive) {
     return archive.calledAET + " at " + archive.host + ":" + std::to_string(archive.port);
 }
 
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 // The text after `marker` in `description`; "" when it is not there.
 std::string After(const std::string& description, const std::string& marker) {
@@ -42,7 +44,8 @@ std::string Plainly(const dicom::AssociationParameters& archive, const ErrorInfo
             return "The archive rejected the connection.";
         case dicom::kErrTimeout:
             if (Contains(d, "TLS handshake")) {
-                return "The archive at " + where + " accepted the connection but did not answer the TLS "
+                return "The archive at " + where +
+                       " accepted the connection but did not answer the TLS "
                        "handshake in time.";
             }
             return "The archive at " + where + " accepted the connection but did not answer in time.";
@@ -67,8 +70,12 @@ std::string Plainly(const dicom::AssociationParameters& archive, const ErrorInfo
 // message box.
 class BusyPointer {
 public:
-    explicit BusyPointer(Shell& shell) : shell_(shell) { SkipOnFailure([&] { shell_.setBusyPointer(true); }); }
-    ~BusyPointer() { SkipOnFailure([&] { shell_.setBusyPointer(false); }); }
+    explicit BusyPointer(Shell& shell) : shell_(shell) {
+        SkipOnFailure([&] { shell_.setBusyPointer(true); });
+    }
+    ~BusyPointer() {
+        SkipOnFailure([&] { shell_.setBusyPointer(false); });
+    }
     BusyPointer(const BusyPointer&) = delete;
     BusyPointer& operator=(const BusyPointer&) = delete;
 

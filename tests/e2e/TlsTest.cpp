@@ -36,15 +36,17 @@ protected:
     static std::unique_ptr<OrthancFixture> Archive(std::vector<RemoteModality> modalities = {},
                                                    bool clientCertificateRequired = false) {
         const auto& c = *certificates_;
-        auto orthanc = std::make_unique<OrthancFixture>(OrthancOptions{
-            .modalities = std::move(modalities),
-            .checkCalledAet = true,
-            .tls = OrthancTls{c.server().certificate, c.server().privateKey, c.caCertificate(),
-                              clientCertificateRequired}});
-        for (const auto& [uid, name] : {std::pair{kStudyA, "Secret^Anna"}, std::pair{kStudyB, "Secret^Ben"}}) {
-            orthanc->CreateInstance(std::string(R"({"PatientName": ")") + name +
-                                    R"(", "PatientID": "S1", "StudyDate": "20240301", "StudyInstanceUID": ")" +
-                                    uid + R"(", "SOPClassUID": "1.2.840.10008.5.1.4.1.1.7", "Modality": "OT"})");
+        auto orthanc = std::make_unique<OrthancFixture>(
+            OrthancOptions{.modalities = std::move(modalities),
+                           .checkCalledAet = true,
+                           .tls = OrthancTls{c.server().certificate, c.server().privateKey, c.caCertificate(),
+                                             clientCertificateRequired}});
+        for (const auto& [uid, name] :
+             {std::pair{kStudyA, "Secret^Anna"}, std::pair{kStudyB, "Secret^Ben"}}) {
+            orthanc->CreateInstance(
+                std::string(R"({"PatientName": ")") + name +
+                R"(", "PatientID": "S1", "StudyDate": "20240301", "StudyInstanceUID": ")" + uid +
+                R"(", "SOPClassUID": "1.2.840.10008.5.1.4.1.1.7", "Modality": "OT"})");
         }
         return orthanc;
     }
@@ -67,9 +69,9 @@ protected:
         v.archivePort = archive.dicomPort();
         v.nodes = std::move(nodes);
         v.forward = forward;
-        v.queryExtra = "TLS=1\r\nTLSTrustedCertificates=" +
-                       copy(trust == Trust::kCa ? c.caCertificate() : c.untrusted().certificate, "trusted.pem") +
-                       "\r\n";
+        v.queryExtra =
+            "TLS=1\r\nTLSTrustedCertificates=" +
+            copy(trust == Trust::kCa ? c.caCertificate() : c.untrusted().certificate, "trusted.pem") + "\r\n";
         if (clientCertificate) {
             v.queryExtra += "TLSCertificate=" + copy(c.client().certificate, "pelko.pem") +
                             "\r\nTLSPrivateKey=" + copy(c.client().privateKey, "pelko.key") + "\r\n";
@@ -142,7 +144,8 @@ TEST_F(OverTls, AnUntrustedArchiveIsRefusedAndNothingIsSent) {
         EXPECT_NE(e.description.find(refused), std::string::npos) << errors[i];
     }
     ASSERT_EQ(ws.shell.messages.size(), 3u);
-    EXPECT_EQ(ws.shell.messages[0], "error: " + ErrorDetails(1009, ParseErrorLine(errors[0]).description) + " (DEST1)");
+    EXPECT_EQ(ws.shell.messages[0],
+              "error: " + ErrorDetails(1009, ParseErrorLine(errors[0]).description) + " (DEST1)");
     EXPECT_EQ(ws.shell.messages[1], kSeeLog);
     EXPECT_TRUE(ws.shell.messages[2].starts_with(
         "error: The TLS handshake failed: the archive's certificate was not accepted: "))
@@ -214,8 +217,8 @@ TEST_F(OverTls, TheConnectionTestsThreeOutcomes) {
         EXPECT_TRUE(ws.shell.messages[0].starts_with(c.says)) << ws.shell.messages[0];
         const auto errors = ws.errorLogLines();
         if (c.name == "answers") {
-            EXPECT_TRUE(ws.shell.messages[0].ends_with(" ms.\n\nORTHANC at 127.0.0.1:" +
-                                                       std::to_string(c.port) + ", over TLS."));
+            EXPECT_TRUE(ws.shell.messages[0].ends_with(
+                " ms.\n\nORTHANC at 127.0.0.1:" + std::to_string(c.port) + ", over TLS."));
             EXPECT_EQ(errors, std::vector<std::string>{});
         } else {
             ASSERT_EQ(errors.size(), 1u);

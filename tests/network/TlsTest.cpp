@@ -111,7 +111,8 @@ protected:
         return 0;
     }
 
-    static dicom::AssociationParameters Target(int port, const TlsSettings& tls, std::string host = "127.0.0.1",
+    static dicom::AssociationParameters Target(int port, const TlsSettings& tls,
+                                               std::string host = "127.0.0.1",
                                                std::string calledAet = "ORTHANC") {
         return {std::move(host), port, std::move(calledAet), kOurAet, ShortTimeouts(10), tls};
     }

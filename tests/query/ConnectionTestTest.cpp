@@ -1,7 +1,6 @@
 // File, "Test connection" over the fake toolkit: what the user reads and
 // what the log keeps for each outcome, and which parameters the C-ECHO gets.
 #include "query/ConnectionTest.h"
-
 #include "query/SearchFixture.h"
 
 namespace pelko::test {
@@ -30,15 +29,18 @@ TEST_F(ConnectionTestTest, EachOutcomeIsExplainedAndEachFailureLogged) {
          "error: The archive did not answer at 127.0.0.1:11112. Check the IP address and the port in the "
          "settings, and that the archive is running."},
         {"wrong AE title",
-         DicomError(dicom::kErrAssociationRejected,
-                    kAssociation + "rejected (permanent) by the service user: called AE title not recognized"),
+         DicomError(
+             dicom::kErrAssociationRejected,
+             kAssociation + "rejected (permanent) by the service user: called AE title not recognized"),
          "error: The archive rejected the AE title \"ARCHIVE\": that is not its name. Check the archive's AE "
          "title in the settings."},
         {"certificate",
          DicomError(dicom::kErrTlsHandshake,
-                    kAssociation + "failed: TLS handshake failed: the archive's certificate was not accepted: "
-                                   "self-signed certificate (certificate /CN=127.0.0.1)"),
-         "error: The TLS handshake failed: the archive's certificate was not accepted: self-signed certificate "
+                    kAssociation +
+                        "failed: TLS handshake failed: the archive's certificate was not accepted: "
+                        "self-signed certificate (certificate /CN=127.0.0.1)"),
+         "error: The TLS handshake failed: the archive's certificate was not accepted: self-signed "
+         "certificate "
          "(certificate /CN=127.0.0.1)"},
         {"TLS archive, plain client",
          DicomError(dicom::kErrAssociationAborted,
@@ -67,7 +69,8 @@ TEST_F(ConnectionTestTest, EachOutcomeIsExplainedAndEachFailureLogged) {
         EXPECT_TRUE(log.back().ends_with(" - " + details + " - mnuTestConnection_Click\r")) << log.back();
     }
     // The pointer is busy only while the archive is waited for.
-    EXPECT_EQ(shell.busyPointer, (std::vector<bool>{true, false, true, false, true, false, true, false, true, false}));
+    EXPECT_EQ(shell.busyPointer,
+              (std::vector<bool>{true, false, true, false, true, false, true, false, true, false}));
 }
 
 // The C-ECHO goes to the archive as Settings.ini says now, TLS included; a
@@ -81,11 +84,13 @@ TEST_F(ConnectionTestTest, SettingsAreReadAgainAndTlsPathsComeFromTheDataFolder)
     connection.Run();
 
     ASSERT_EQ(kit.echoes.size(), 2u);
-    EXPECT_EQ(kit.echoes[0], (dicom::AssociationParameters{"127.0.0.1", 11112, "ARCHIVE", "PELKO_WS", {}, {}}));
+    EXPECT_EQ(kit.echoes[0],
+              (dicom::AssociationParameters{"127.0.0.1", 11112, "ARCHIVE", "PELKO_WS", {}, {}}));
     const dicom::TlsSettings tls{true, (dir / "certs/ws.pem").string(), (dir / "certs/ws.key").string(),
                                  "/etc/ssl/ca.pem"};
     EXPECT_EQ(kit.echoes[1], (dicom::AssociationParameters{"10.1.1.1", 2762, "TLSARCHIVE", "WS2", {}, tls}));
-    EXPECT_EQ(shell.messages.back(), "info: The archive answered in less than 1 ms.\n\nTLSARCHIVE at 10.1.1.1:2762, over TLS.");
+    EXPECT_EQ(shell.messages.back(),
+              "info: The archive answered in less than 1 ms.\n\nTLSARCHIVE at 10.1.1.1:2762, over TLS.");
 }
 
 TEST_F(ConnectionTestTest, RefusedWhileAnotherActionRunsAndWithoutSettings) {
