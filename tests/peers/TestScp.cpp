@@ -295,6 +295,7 @@ private:
         WireDataset wire = ToWire(*identifier, TransferSyntaxOf(id));
         delete identifier;
         Update([&](TestScpRecord& r) { r.findIdentifiers.push_back(std::move(wire)); });
+        const auto started = std::chrono::steady_clock::now();
 
         if (behaviour_.neverAnswer) return StaySilent();
 
@@ -312,8 +313,8 @@ private:
                 if (!cancelSeen) Update([](TestScpRecord& r) { r.cancelReceived = true; });
                 cancelSeen = true;
                 if (behaviour_.cancel == CancelMode::kHonour) {
-                    return sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr,
-                                            STATUS_FIND_Cancel_MatchingTerminatedDueToCancelRequest);
+                    return Answered(started, sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr,
+                                                              STATUS_FIND_Cancel_MatchingTerminatedDueToCancelRequest));
                 }
             } else if (cond != DIMSE_NODATAAVAILABLE) {
                 return cond;  // the client is gone
@@ -327,7 +328,14 @@ private:
             abortAssociation();
             return DIMSE_ILLEGALASSOCIATION;
         }
-        return sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr, behaviour_.findStatus);
+        return Answered(started,
+                        sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr, behaviour_.findStatus));
+    }
+
+    OFCondition Answered(std::chrono::steady_clock::time_point started, OFCondition cond) {
+        const auto took = std::chrono::steady_clock::now() - started;
+        Update([&](TestScpRecord& r) { r.findAnswerTimes.push_back(took); });
+        return cond;
     }
 
     OFCondition HandleMove(T_DIMSE_C_MoveRQ& rq, const DcmPresentationContextInfo& info) {

@@ -84,6 +84,8 @@ struct TestScpRecord {
     int otherEnd = 0;      // ended otherwise (our abort, network error)
     std::vector<WireDataset> findIdentifiers;
     int findResponsesSent = 0;  // pending responses
+    // Per C-FIND: from the request read to the final response sent.
+    std::vector<std::chrono::nanoseconds> findAnswerTimes;
     bool cancelReceived = false;
     std::vector<MoveRequest> moves;
     std::vector<StoreRequest> stores;
