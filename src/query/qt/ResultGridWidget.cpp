@@ -36,7 +36,7 @@ QString Q(const std::string& s) {
 // --- model
 
 int ResultGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : shown_;
 }
 
 int ResultGridModel::columnCount(const QModelIndex& parent) const {
@@ -73,30 +73,42 @@ void ResultGridModel::appendColumn(const QString& title) {
     endInsertColumns();
 }
 
+void ResultGridModel::holdNewRows(bool hold) {
+    holding_ = hold;
+    if (!hold) showHeldRows();
+}
+
+void ResultGridModel::showHeldRows() {
+    if (shown_ == storedRows()) return;
+    beginInsertRows({}, shown_, storedRows() - 1);
+    shown_ = storedRows();
+    endInsertRows();
+}
+
 void ResultGridModel::clearRows() {
     beginResetModel();
     rows_.clear();
+    shown_ = 0;
     endResetModel();
 }
 
 void ResultGridModel::appendRow() {
-    const int row = rowCount();
-    beginInsertRows({}, row, row);
     rows_.emplace_back(titles_.size());
-    endInsertRows();
+    if (!holding_) showHeldRows();
 }
 
 void ResultGridModel::setCell(int row, int column, const QString& text, bool centred) {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
+    if (row < 0 || row >= storedRows() || column < 0 || column >= columnCount()) {
         throw std::out_of_range("grid cell out of range");
     }
     rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = {text, centred};
+    if (row >= shown_) return;
     const QModelIndex at = index(row, column);
     emit dataChanged(at, at);
 }
 
 QString ResultGridModel::cellText(int row, int column) const {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
+    if (row < 0 || row >= storedRows() || column < 0 || column >= columnCount()) {
         throw std::out_of_range("grid cell out of range");
     }
     return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)].text;
@@ -104,6 +116,7 @@ QString ResultGridModel::cellText(int row, int column) const {
 
 void ResultGridModel::sortByColumn(int column, bool ascending) {
     if (column < 0 || column >= columnCount()) throw std::out_of_range("grid column out of range");
+    showHeldRows();
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 
     std::vector<std::size_t> order(rows_.size());
@@ -191,7 +204,7 @@ void ResultGridWidget::addColumn(const query::GridColumn& column) {
 }
 
 int ResultGridWidget::rowCount() const {
-    return model_->rowCount();
+    return model_->storedRows();
 }
 
 void ResultGridWidget::removeAllRows() {
@@ -200,6 +213,10 @@ void ResultGridWidget::removeAllRows() {
 }
 
 void ResultGridWidget::setRedraw(bool on) {
+    {
+        Changing changing(changing_);
+        model_->holdNewRows(!on);
+    }
     setUpdatesEnabled(on);
     if (on) viewport()->update();
 }
