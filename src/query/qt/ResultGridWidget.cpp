@@ -264,8 +264,10 @@ void ResultGridWidget::sortBy(int column, bool ascending) {
     model_->sortByColumn(column - 1, ascending);
 }
 
+// Only the left button picks a cell; the right one opens "SELECT" and
+// leaves the current cell and the selection as they are.
 void ResultGridWidget::mousePressEvent(QMouseEvent* event) {
-    QTableView::mousePressEvent(event);
+    if (event->button() != Qt::RightButton) QTableView::mousePressEvent(event);
     int button = 0;
     switch (event->button()) {
         case Qt::LeftButton:
@@ -282,6 +284,18 @@ void ResultGridWidget::mousePressEvent(QMouseEvent* event) {
     }
     const QPoint at = event->position().toPoint();
     if (button != 0) logic_->MouseDown(button, at.x(), at.y());
+}
+
+void ResultGridWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::RightButton) QTableView::mouseReleaseEvent(event);
+}
+
+// The item view would make the first cell current whenever the focus comes
+// back without one (Tab, closing "SELECT"), which counts as a row pick. The
+// current cell is the user's to choose: arrow keys and clicks still do.
+void ResultGridWidget::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
 }
 
 }  // namespace pelko::ui
