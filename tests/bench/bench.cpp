@@ -375,6 +375,7 @@ void SendRows(const std::string& peers, Pelko& pelko, BoxCloser& boxes, test::Or
     for (std::size_t count : {1u, 5u, 20u}) {
         // The first `count` rows of the list, and their study UIDs.
         grid.clearSelection();
+        grid.setCurrentIndex(QModelIndex());
         grid.setCurrentIndex(grid.model()->index(0, 0));  // the user picks the first row
         std::vector<std::string> chosen;
         for (int row = 1; row <= static_cast<int>(count); ++row) {
