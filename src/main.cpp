@@ -1,6 +1,7 @@
 // Wires the program together: the logs, the DICOM toolkit and the main
 // window, guarded against a second running copy.
 #include <QApplication>
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <cstdio>
 #include <cstdlib>
@@ -11,6 +12,8 @@
 
 #include "app/qt/MainWindow.h"
 #include "app/qt/SingleInstance.h"
+#include "config/AppSettings.h"
+#include "config/IniFile.h"
 #include "dicom/PumpingToolkit.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
 #include "log/Clock.h"
@@ -39,15 +42,21 @@ int main(int argc, char* argv[]) {
                                 QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 
     pelko::ui::SingleInstance instance(folder);
-    if (!instance.claim()) return 0;
+    if (!instance.claim()) {
+        if (instance.error().isEmpty()) return 0;  // the running copy comes to the front
+        std::fprintf(stderr, "%s\n", qPrintable(instance.error()));
+        QMessageBox::critical(nullptr, QStringLiteral("Pelko"), instance.error());
+        return 1;
+    }
 
     pelko::dicom::ConfigureDcmtkLogging();
     pelko::SystemClock clock;
     const std::filesystem::path programFolder = folder.toStdString();
+    pelko::config::RemoveLeftoverTempFiles(pelko::config::SettingsPath(programFolder));
     pelko::Logger logger(programFolder, clock);
     auto dcmtk = pelko::dicom::MakeDcmtkToolkit();
     // Network calls block their handler, not the window.
-    pelko::dicom::PumpingToolkit toolkit(*dcmtk, [] { QCoreApplication::processEvents(); });
+    pelko::dicom::PumpingToolkit toolkit(*dcmtk);
 
     pelko::ui::MainWindow window({programFolder, clock, logger, toolkit});
     instance.onSecondCopy([&window] { window.bringToFront(); });

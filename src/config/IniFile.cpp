@@ -1,10 +1,12 @@
 #include "config/IniFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -236,12 +238,42 @@ bool WriteAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// Opens a new file "<name>.tmp-<8 hex digits>" next to target.
+// A save writes "<name>.<pid>-<8 hex digits>.tmp" next to the file and
+// renames it over the file. The process id in the name tells a later start
+// whether the writer may still be running.
+constexpr std::string_view kTempEnd = ".tmp";
+constexpr auto kLeftoverAge = std::chrono::minutes(1);
+
+// The process id of a temporary file of `name` ("Settings.ini"), if `entry`
+// is one.
+std::optional<long> TempFileWriter(std::string_view entry, std::string_view name) {
+    if (entry.size() <= name.size() + 1 + kTempEnd.size() || !entry.starts_with(name) ||
+        entry[name.size()] != '.' || !entry.ends_with(kTempEnd)) {
+        return std::nullopt;
+    }
+    const std::string_view middle =
+        entry.substr(name.size() + 1, entry.size() - name.size() - 1 - kTempEnd.size());
+    const std::size_t dash = middle.find('-');
+    if (dash == 0 || dash == std::string_view::npos || dash > 10 || middle.size() - dash - 1 != 8) {
+        return std::nullopt;
+    }
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    const auto isHex = [&](char c) { return isDigit(c) || (c >= 'a' && c <= 'f'); };
+    const std::string_view pid = middle.substr(0, dash);
+    if (!std::all_of(pid.begin(), pid.end(), isDigit) ||
+        !std::all_of(middle.begin() + static_cast<std::ptrdiff_t>(dash) + 1, middle.end(), isHex)) {
+        return std::nullopt;
+    }
+    return std::stol(std::string(pid));
+}
+
+// Opens a new temporary file of target in its folder.
 int CreateTempFile(const fs::path& target, fs::path& temp) {
     std::random_device random;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        char suffix[16];
-        std::snprintf(suffix, sizeof suffix, ".tmp-%08x", static_cast<unsigned>(random()));
+        char suffix[40];
+        std::snprintf(suffix, sizeof suffix, ".%ld-%08x.tmp", static_cast<long>(::getpid()),
+                      static_cast<unsigned>(random()));
         temp = target;
         temp += suffix;
         const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -324,6 +356,26 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
     const std::string updated = Rewrite(*old, sectionText, keyText, valueText);
     if (updated == *old) return true;
     return ReplaceFile(target, updated, &info);
+}
+
+void RemoveLeftoverTempFiles(const std::filesystem::path& file) {
+    std::error_code ec;
+    const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    const std::string name = file.filename().string();
+    const auto now = fs::file_time_type::clock::now();
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const auto writer = TempFileWriter(it->path().filename().string(), name);
+        if (!writer || !it->is_regular_file(ec)) continue;
+        // A process of that id still runs here (or is another user's, EPERM):
+        // the save may be under way.
+        if (*writer <= 0 || ::kill(static_cast<pid_t>(*writer), 0) == 0 || errno != ESRCH) continue;
+        // The folder may be shared with other computers, whose process ids
+        // mean nothing here: a file written to within the last minute may
+        // still be one of their saves, which take well under a second.
+        const auto written = it->last_write_time(ec);
+        if (ec || now - written < kLeftoverAge) continue;
+        fs::remove(it->path(), ec);
+    }
 }
 
 }  // namespace pelko::config

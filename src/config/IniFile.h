@@ -24,4 +24,10 @@ std::string ReadIni(std::string_view section, std::string_view key, std::string_
 [[nodiscard]] bool WriteIni(std::string_view section, std::string_view key, std::string_view value,
               const std::filesystem::path& file);
 
+// Removes the temporary files that saves of `file` left in its folder when
+// their process ended in the middle of one (a crash, a kill). A file that a
+// running copy may still be writing is kept: one of a process that still
+// runs on this computer, or one written to within the last minute.
+void RemoveLeftoverTempFiles(const std::filesystem::path& file);
+
 }  // namespace pelko::config

@@ -1,6 +1,11 @@
 #include "dicom/PumpingToolkit.h"
 
-#include <future>
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QThread>
+#include <atomic>
+#include <exception>
+#include <thread>
 
 namespace pelko::dicom {
 namespace {
@@ -58,8 +63,17 @@ public:
 
 }  // namespace
 
-PumpingToolkit::PumpingToolkit(Toolkit& inner, std::function<void()> pump, std::chrono::milliseconds interval)
-    : inner_(inner), pump_(std::move(pump)), interval_(interval) {}
+PumpingToolkit::PumpingToolkit(Toolkit& inner)
+    : PumpingToolkit(
+          inner, [] { QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents); },
+          // The event dispatcher of the thread that made this toolkit (the
+          // window's); its wake-up is kept until its next wait if none runs.
+          [thread = QThread::currentThread()] {
+              if (auto* dispatcher = QAbstractEventDispatcher::instance(thread)) dispatcher->wakeUp();
+          }) {}
+
+PumpingToolkit::PumpingToolkit(Toolkit& inner, std::function<void()> waitAndRun, std::function<void()> wake)
+    : inner_(inner), waitAndRun_(std::move(waitAndRun)), wake_(std::move(wake)) {}
 
 // The parameters go to the wrapped toolkit whole, as given.
 std::unique_ptr<QueryAssociation> PumpingToolkit::newQueryAssociation(const AssociationParameters& peer) {
@@ -79,11 +93,20 @@ EchoResult PumpingToolkit::Echo(const AssociationParameters& peer) {
 }
 
 void PumpingToolkit::runPumping(const std::function<void()>& work) const {
-    auto done = std::async(std::launch::async, work);
-    while (done.wait_for(interval_) != std::future_status::ready) {
-        if (pump_) pump_();
-    }
-    done.get();
+    std::atomic<bool> done{false};
+    std::exception_ptr failure;
+    std::thread worker([&] {
+        try {
+            work();
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        done.store(true, std::memory_order_release);
+        if (wake_) wake_();
+    });
+    while (waitAndRun_ && !done.load(std::memory_order_acquire)) waitAndRun_();
+    worker.join();
+    if (failure) std::rethrow_exception(failure);
 }
 
 }  // namespace pelko::dicom

@@ -1,14 +1,15 @@
 // A toolkit that keeps the window alive while the network works.
 //
 // Each toolkit call still blocks its caller until it is done, but it runs on
-// a worker thread while the calling thread lets pending window events run
-// every few milliseconds: the window repaints, and clicks reach handlers
-// that the action gate refuses while the call is under way. One call runs at
-// a time; the wrapped objects are never touched by two threads at once. The
-// release of an association (its destructor) is such a call too.
+// a worker thread while the calling thread waits for window events and runs
+// each one as soon as it arrives: the window repaints, and clicks reach
+// handlers that the action gate refuses while the call is under way. The
+// worker wakes the calling thread the moment the call ends; nothing polls.
+// One call runs at a time; the wrapped objects are never touched by two
+// threads at once. The release of an association (its destructor) is such a
+// call too.
 #pragma once
 
-#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -18,23 +19,26 @@ namespace pelko::dicom {
 
 class PumpingToolkit : public Toolkit {
 public:
-    // `pump` runs on the calling thread while a call is under way.
-    PumpingToolkit(Toolkit& inner, std::function<void()> pump,
-                   std::chrono::milliseconds interval = std::chrono::milliseconds(30));
+    // Runs the Qt events of the calling thread while a call is under way.
+    explicit PumpingToolkit(Toolkit& inner);
+    // `waitAndRun` runs on the calling thread: it blocks until events have
+    // arrived or `wake` has been called (also before it began), then runs the
+    // events. `wake` is called on the worker thread when the call ends.
+    PumpingToolkit(Toolkit& inner, std::function<void()> waitAndRun, std::function<void()> wake);
 
     std::unique_ptr<QueryAssociation> newQueryAssociation(const AssociationParameters& peer) override;
     std::unique_ptr<StoreAssociation> newStoreAssociation(const AssociationParameters& peer) override;
     std::unique_ptr<UidGenerator> newUidGenerator() override;
     EchoResult Echo(const AssociationParameters& peer) override;
 
-    // Runs `work` on a worker thread and pumps until it is done; rethrows
-    // what `work` threw.
+    // Runs `work` on a worker thread and runs events until it is done;
+    // rethrows what `work` threw.
     void runPumping(const std::function<void()>& work) const;
 
 private:
     Toolkit& inner_;
-    std::function<void()> pump_;
-    std::chrono::milliseconds interval_;
+    std::function<void()> waitAndRun_;
+    std::function<void()> wake_;
 };
 
 }  // namespace pelko::dicom

@@ -63,6 +63,16 @@ std::string PatientNameCriterion(const SearchCriteria& criteria);
 // True when nothing narrows the search down enough to send it.
 bool TooVague(const SearchCriteria& criteria);
 
+// Why cleaned `criteria` cannot be sent, as the message that names the
+// field, or nothing when they can. Refused are a backslash (the value
+// delimiter, which DICOM cannot escape), control characters, and values
+// longer than their value representation allows (PS3.5 6.2): the composed
+// patient name 64 characters per component group (PN), patient ID and
+// study description 64 (LO), accession number 16 (SH), sex 16 (CS).
+// Lengths count characters, not bytes: the toolkit picks a character set
+// that holds every character the user can type.
+std::optional<std::string> InputRefusal(const SearchCriteria& criteria);
+
 // "YYYYMMDD", "YYYYMMDD-YYYYMMDD" for a range, "" for none.
 std::string StudyDateCriterion(const SearchCriteria& criteria);
 

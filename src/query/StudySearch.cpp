@@ -130,6 +130,11 @@ void StudySearch::runSteps(const SearchCriteria& asked) {
 
     const SearchCriteria criteria = Cleaned(asked);
     showCleaned(asked, criteria);
+    // The user's own input, not a failure: shown, not logged.
+    if (const auto refusal = InputRefusal(criteria)) {
+        shell_.showError(*refusal);
+        return;
+    }
     if (TooVague(criteria)) {
         shell_.showError(kMoreCriteria);
         return;

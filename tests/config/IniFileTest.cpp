@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <optional>
@@ -376,6 +381,62 @@ TEST(IniWriteFile, LinkedFileReplacedLinkKept) {
     ASSERT_TRUE(WriteIni("Query", "Port", "105", link));
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(ReadBytes(real), "[Query]\r\nPort=105\r\n");
+}
+
+// ---------------------------------------------------------------- leftovers
+
+// Runs a save in a child process that the file size limit kills in the
+// middle of writing, as a crash would; returns the child's (now unused)
+// process id.
+pid_t SaveKilledMidway(const fs::path& file) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        rlimit limit{4, 4};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const bool written = WriteIni("Query", "Host", std::string(100, 'x'), file);
+        ::_exit(written ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGXFSZ) << "the save was not cut short";
+    return child;
+}
+
+TEST(IniLeftovers, OnlyTempFilesOfEndedSavesAreRemoved) {
+    TempDir dir;
+    const fs::path file = dir / "Settings.ini";
+    WriteBytes(file, "[Query]\r\nPort=104\r\n");
+    const pid_t crashed = SaveKilledMidway(file);
+    std::vector<std::string> left;
+    for (const auto& name : FolderEntries(dir.path()))
+        if (name != "Settings.ini") left.push_back(name);
+    ASSERT_EQ(left.size(), 1u) << "the killed save left no temporary file";
+    const std::string crashedTemp = left[0];
+
+    const std::string dead = std::to_string(crashed);
+    const std::string alive = std::to_string(::getpid());
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+    struct Entry {
+        std::string name;
+        bool aged;
+        bool removed;
+    };
+    const std::vector<Entry> entries = {
+        {crashedTemp, true, true},
+        {"Settings.ini." + dead + "-0000beef.tmp", false, false},  // may be another computer's save
+        {"Settings.ini." + alive + "-0000cafe.tmp", true, false},  // its writer still runs
+        {"Other.ini." + dead + "-0000beef.tmp", true, false},
+        {"Settings.ini.backup.tmp", true, false},
+    };
+    for (const auto& e : entries) {
+        if (e.name != crashedTemp) WriteBytes(dir / e.name, "[Query]");
+        fs::last_write_time(dir / e.name, e.aged ? old : fs::file_time_type::clock::now());
+    }
+
+    RemoveLeftoverTempFiles(file);
+
+    for (const auto& e : entries) EXPECT_EQ(!fs::exists(dir / e.name), e.removed) << e.name;
+    EXPECT_EQ(ReadBytes(file), "[Query]\r\nPort=104\r\n");
 }
 
 }  // namespace

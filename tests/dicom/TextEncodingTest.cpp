@@ -31,7 +31,8 @@ INSTANTIATE_TEST_SUITE_P(
                       ChoiceCase{"LastLatin1Character", {"\xC3\xBF"}, WireCharset::kLatin1},  // ÿ U+00FF
                       ChoiceCase{"FirstBeyondLatin1", {"\xC4\x80"}, WireCharset::kUtf8},      // Ā U+0100
                       ChoiceCase{"EuroSignIsNotLatin1", {"Preis 5\xE2\x82\xAC"}, WireCharset::kUtf8},  // €
-                      ChoiceCase{"Latin1ThenGreek", {"Müller", "Ωmega"}, WireCharset::kUtf8}),
+                      ChoiceCase{"Latin1ThenGreek", {"Müller", "Ωmega"}, WireCharset::kUtf8},
+                      ChoiceCase{"GreekThenLatin1", {"Ωmega", "Müller"}, WireCharset::kUtf8}),
     [](const auto& info) { return info.param.name; });
 
 TEST(EncodeText, WritesLatin1BytesOrKeepsUtf8) {

@@ -2,6 +2,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -17,12 +18,33 @@
 #include "dcmtk/dcmdata/dcdeftag.h"
 #include "dcmtk/dcmdata/dcfilefo.h"
 #include "dcmtk/dcmdata/dcuid.h"
+#include "dcmtk/dcmnet/dcmtrans.h"
+#include "dcmtk/dcmnet/dul.h"
 #include "dcmtk/dcmnet/scp.h"
 #include "log/Latin1.h"
 #include "peers/Ports.h"
 
 namespace pelko::test {
 namespace {
+
+// DcmSCP keeps its association private, and DCMTK the socket of a
+// connection; the silent mode needs the socket.
+// The pointer to the member is taken through an explicit template
+// instantiation, whose arguments C++ exempts from access checking.
+template <typename Tag, typename Tag::type Member>
+struct MemberAccess {
+    friend typename Tag::type Get(Tag) { return Member; }
+};
+struct ScpAssociation {
+    using type = T_ASC_Association* DcmSCP::*;
+    friend type Get(ScpAssociation);
+};
+template struct MemberAccess<ScpAssociation, &DcmSCP::m_assoc>;
+struct ConnectionSocket {
+    using type = DcmNativeSocketType (DcmTransportConnection::*)();
+    friend type Get(ConnectionSocket);
+};
+template struct MemberAccess<ConnectionSocket, &DcmTransportConnection::getSocket>;
 
 using dicom::Tag;
 
@@ -221,6 +243,22 @@ private:
         return true;
     }
 
+    // Neither answers nor reads any more, like an archive that hangs; only
+    // watches for the client to close the connection (or the test to end).
+    OFCondition StaySilent() {
+        const T_ASC_Association* assoc = this->*Get(ScpAssociation{});
+        DcmTransportConnection* connection =
+            assoc != nullptr ? DUL_getTransportConnection(assoc->DULassociation) : nullptr;
+        while (!stop_) {
+            pollfd watch{connection != nullptr ? (connection->*Get(ConnectionSocket{}))() : -1, POLLRDHUP, 0};
+            if (::poll(&watch, 1, 10) > 0 && (watch.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0) {
+                ending_ = Ending::kOther;
+                break;
+            }
+        }
+        return DIMSE_ILLEGALASSOCIATION;
+    }
+
     DcmDataset Answer(int n) const {
         DcmDataset ds;
         if (!behaviour_.answerCharset.empty()) {
@@ -257,20 +295,9 @@ private:
         WireDataset wire = ToWire(*identifier, TransferSyntaxOf(id));
         delete identifier;
         Update([&](TestScpRecord& r) { r.findIdentifiers.push_back(std::move(wire)); });
+        const auto started = std::chrono::steady_clock::now();
 
-        if (behaviour_.neverAnswer) {
-            // Silent until the client gives up (or the test ends).
-            while (!stop_) {
-                cond = checkForCANCEL(id, rq.MessageID);
-                if (cond.good()) {
-                    Update([](TestScpRecord& r) { r.cancelReceived = true; });
-                } else if (cond != DIMSE_NODATAAVAILABLE) {
-                    return cond;
-                }
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            }
-            return DIMSE_ILLEGALASSOCIATION;
-        }
+        if (behaviour_.neverAnswer) return StaySilent();
 
         bool cancelSeen = false;
         for (int n = 1; n <= behaviour_.matches; ++n) {
@@ -286,8 +313,8 @@ private:
                 if (!cancelSeen) Update([](TestScpRecord& r) { r.cancelReceived = true; });
                 cancelSeen = true;
                 if (behaviour_.cancel == CancelMode::kHonour) {
-                    return sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr,
-                                            STATUS_FIND_Cancel_MatchingTerminatedDueToCancelRequest);
+                    return Answered(started, sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr,
+                                                              STATUS_FIND_Cancel_MatchingTerminatedDueToCancelRequest));
                 }
             } else if (cond != DIMSE_NODATAAVAILABLE) {
                 return cond;  // the client is gone
@@ -301,7 +328,14 @@ private:
             abortAssociation();
             return DIMSE_ILLEGALASSOCIATION;
         }
-        return sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr, behaviour_.findStatus);
+        return Answered(started,
+                        sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr, behaviour_.findStatus));
+    }
+
+    OFCondition Answered(std::chrono::steady_clock::time_point started, OFCondition cond) {
+        const auto took = std::chrono::steady_clock::now() - started;
+        Update([&](TestScpRecord& r) { r.findAnswerTimes.push_back(took); });
+        return cond;
     }
 
     OFCondition HandleMove(T_DIMSE_C_MoveRQ& rq, const DcmPresentationContextInfo& info) {
@@ -319,6 +353,7 @@ private:
         move.studyUID = value.c_str();
         delete identifier;
         Update([&](TestScpRecord& r) { r.moves.push_back(move); });
+        if (behaviour_.neverAnswer) return StaySilent();
 
         const Uint16 total =
             static_cast<Uint16>(behaviour_.moveCompleted + behaviour_.moveFailed + behaviour_.moveWarning);
@@ -349,6 +384,7 @@ private:
         store.dataset = ToWire(*dataset, TransferSyntaxOf(id));
         delete dataset;
         Update([&](TestScpRecord& r) { r.stores.push_back(std::move(store)); });
+        if (behaviour_.neverAnswer) return StaySilent();
         return sendSTOREResponse(id, rq, behaviour_.storeStatus);
     }
 

@@ -51,6 +51,9 @@ struct TestScpBehaviour {
     // Refuse every association (as "called AE title not recognized"); an
     // association to another AE title is refused the same way.
     bool refuseAssociation = false;
+    // After any request: no response, and nothing more read either (a hung
+    // archive); the association ends when the client closes the connection.
+    bool neverAnswer = false;
 
     // C-FIND: `matches` pending responses with generated studies, then
     // `findStatus`.
@@ -60,7 +63,6 @@ struct TestScpBehaviour {
     std::vector<dicom::Attribute> answerExtra;   // further attributes, value bytes as sent
     CancelMode cancel = CancelMode::kHonour;
     std::chrono::milliseconds answerDelay{0};  // before every response
-    bool neverAnswer = false;                  // no response at all
     int abortAfter = -1;                       // A-ABORT after this many pending responses
     std::uint16_t findStatus = 0x0000;
 
@@ -82,6 +84,8 @@ struct TestScpRecord {
     int otherEnd = 0;      // ended otherwise (our abort, network error)
     std::vector<WireDataset> findIdentifiers;
     int findResponsesSent = 0;  // pending responses
+    // Per C-FIND: from the request read to the final response sent.
+    std::vector<std::chrono::nanoseconds> findAnswerTimes;
     bool cancelReceived = false;
     std::vector<MoveRequest> moves;
     std::vector<StoreRequest> stores;

@@ -1,7 +1,15 @@
-// The real program, started twice from one program folder.
+// The real program, started twice from one program folder, and over what
+// earlier copies and other users left behind. Every copy keeps its lock and
+// socket in a runtime folder of the test's own.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDir>
+#include <QFileInfo>
+#include <QSysInfo>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QThread>
@@ -12,11 +20,29 @@
 namespace pelko::ui {
 namespace {
 
+namespace fs = std::filesystem;
+
+// A runtime folder ($XDG_RUNTIME_DIR) for this test and the copies it
+// starts, removed afterwards with whatever they left in it.
+class RuntimeFolder {
+public:
+    RuntimeFolder() {
+        fs::permissions(dir_.path(), fs::perms::owner_all, fs::perm_options::replace);
+        qputenv("XDG_RUNTIME_DIR", dir_.path().c_str());
+    }
+    ~RuntimeFolder() { qunsetenv("XDG_RUNTIME_DIR"); }
+    const fs::path& path() const { return dir_.path(); }
+
+private:
+    test::TempDir dir_;
+};
+
 class Copy {
 public:
-    explicit Copy(const std::filesystem::path& program) {
+    explicit Copy(const fs::path& program, const QStringList& extraEnv = {}) {
         auto env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        for (const auto& entry : extraEnv) env.insert(entry.section('=', 0, 0), entry.section('=', 1));
         process.setProcessEnvironment(env);
         process.start(QString::fromStdString(program.string()), {});
     }
@@ -29,12 +55,21 @@ public:
     QProcess process;
 };
 
+QString Folder(const test::TempDir& dir) {
+    return QString::fromStdString(dir.path().string());
+}
+
+fs::path Program(const test::TempDir& dir) {
+    fs::copy_file(PELKO_BINARY, dir / "pelko");
+    return dir / "pelko";
+}
+
 // Polls until the running copy listens for a second one.
 bool WaitUntilListening(const QString& folder) {
     const QDeadlineTimer deadline(15000);
     while (!deadline.hasExpired()) {
         QLocalSocket socket;
-        socket.connectToServer(InstanceKey(folder));
+        socket.connectToServer(InstancePathsFor(folder).socket);
         if (socket.waitForConnected(200)) return true;
         QThread::msleep(50);
     }
@@ -42,36 +77,94 @@ bool WaitUntilListening(const QString& folder) {
 }
 
 TEST(SingleInstanceTest, SecondCopyEndsAtOnceWithoutWritingSettings) {
+    RuntimeFolder runtime;
     test::TempDir dir;
-    const auto program = dir / "pelko";
-    std::filesystem::copy_file(PELKO_BINARY, program);
-    const QString folder = QString::fromStdString(dir.path().string());
+    const auto program = Program(dir);
 
     Copy first(program);
     ASSERT_TRUE(first.process.waitForStarted(5000));
-    ASSERT_TRUE(WaitUntilListening(folder));
+    ASSERT_TRUE(WaitUntilListening(Folder(dir)));
+    // Lock and socket are in the runtime folder.
+    EXPECT_TRUE(QFileInfo(InstancePathsFor(Folder(dir)).lockFile).absolutePath() ==
+                QString::fromStdString(runtime.path().string()));
 
     Copy second(program);
     ASSERT_TRUE(second.process.waitForStarted(5000));
-    EXPECT_TRUE(second.process.waitForFinished(1000)) << "the second copy is still running";
+    EXPECT_TRUE(second.process.waitForFinished(5000)) << "the second copy is still running";
     EXPECT_EQ(second.process.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(second.process.exitCode(), 0);
 
     EXPECT_EQ(first.process.state(), QProcess::Running);
-    EXPECT_FALSE(std::filesystem::exists(dir / "Settings.ini"));
+    EXPECT_FALSE(fs::exists(dir / "Settings.ini"));
 }
 
 TEST(SingleInstanceTest, CopiesInDifferentFoldersRunSideBySide) {
+    RuntimeFolder runtime;
     test::TempDir a, b;
-    std::filesystem::copy_file(PELKO_BINARY, a / "pelko");
-    std::filesystem::copy_file(PELKO_BINARY, b / "pelko");
-    Copy first(a / "pelko");
+    Copy first(Program(a));
     ASSERT_TRUE(first.process.waitForStarted(5000));
-    ASSERT_TRUE(WaitUntilListening(QString::fromStdString(a.path().string())));
-    Copy second(b / "pelko");
+    ASSERT_TRUE(WaitUntilListening(Folder(a)));
+    Copy second(Program(b));
     ASSERT_TRUE(second.process.waitForStarted(5000));
-    EXPECT_TRUE(WaitUntilListening(QString::fromStdString(b.path().string())));
+    EXPECT_TRUE(WaitUntilListening(Folder(b)));
     EXPECT_EQ(second.process.state(), QProcess::Running);
+}
+
+// A process id that no process has any more.
+qint64 EndedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST(SingleInstanceTest, StartsOverACrashedCopysLockAndAnotherUsersLockInTheOldPlace) {
+    RuntimeFolder runtime;
+    test::TempDir dir, tmp;
+    const auto program = Program(dir);
+    const InstancePaths paths = InstancePathsFor(Folder(dir));
+    // What a crashed copy leaves: its lock (in QLockFile's format) and socket.
+    test::WriteBytes(paths.lockFile.toStdString(),
+                     std::to_string(EndedProcess()) + "\npelko\n" + QSysInfo::machineHostName().toStdString() + "\n");
+    test::WriteBytes(paths.socket.toStdString(), "");
+    // Earlier versions locked /tmp/pelko-<hash>.lock, open to every user.
+    const QByteArray hash =
+        QCryptographicHash::hash(QDir(Folder(dir)).canonicalPath().toUtf8(), QCryptographicHash::Sha1).toHex();
+    const fs::path oldLock = tmp / ("pelko-" + hash.left(16).toStdString() + ".lock");
+    test::WriteBytes(oldLock, "1\npelko\n" + QSysInfo::machineHostName().toStdString() + "\n");
+    if (::geteuid() == 0) {
+        EXPECT_EQ(::chown(oldLock.c_str(), 65534, 65534), 0);
+    }
+
+    Copy copy(program, {QStringLiteral("TMPDIR=") + QString::fromStdString(tmp.path().string())});
+    ASSERT_TRUE(copy.process.waitForStarted(5000));
+    EXPECT_TRUE(WaitUntilListening(Folder(dir))) << copy.process.readAllStandardError().toStdString();
+    EXPECT_EQ(copy.process.state(), QProcess::Running);
+}
+
+TEST(SingleInstanceTest, WhenTheLockCannotBeMadeTheCopySaysWhyAndDoesNotEndQuietly) {
+    RuntimeFolder runtime;
+    test::TempDir dir;
+    const auto program = Program(dir);
+    const QString lockFile = InstancePathsFor(Folder(dir)).lockFile;
+    fs::create_directory(lockFile.toStdString());  // no file can be made there
+
+    Copy copy(program);
+    ASSERT_TRUE(copy.process.waitForStarted(5000));
+    QByteArray said;
+    const QDeadlineTimer deadline(30000);
+    const QByteArray reason = "Pelko cannot start: the lock file " + lockFile.toUtf8();
+    while (!said.contains(reason) && !deadline.hasExpired() && copy.process.state() == QProcess::Running) {
+        copy.process.waitForReadyRead(200);
+        said += copy.process.readAllStandardError();
+    }
+    said += copy.process.readAllStandardError();
+    EXPECT_TRUE(said.contains(reason)) << said.toStdString();
+    // The message box holds the copy open until the user closes it; it must
+    // not have ended with success.
+    if (copy.process.state() == QProcess::NotRunning) {
+        EXPECT_NE(copy.process.exitCode(), 0);
+    }
 }
 
 }  // namespace

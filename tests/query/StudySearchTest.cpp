@@ -230,6 +230,113 @@ TEST_F(StudySearchTest, MinimumCriteria) {
     EXPECT_TRUE(errorLogLines().empty());
 }
 
+TEST(InputRefusal, BackslashControlCharactersAndLengthsNameTheField) {
+    const std::string s64(64, 'x'), s16(16, 'x'), umlauts64 = [] {
+        std::string t;
+        for (int i = 0; i < 64; ++i) t += "ü";
+        return t;
+    }();
+    struct Case {
+        const char* what;
+        std::function<void(query::SearchCriteria&)> set;
+        std::optional<std::string> refusal;
+    };
+    const Case cases[] = {
+        {"plain", [](auto&) {}, std::nullopt},
+        {"wildcards and blanks",
+         [](auto& c) {
+             c.lastName = "van D*m?";
+             c.patientId = "%1?";
+         },
+         std::nullopt},
+        {"two accession numbers", [](auto& c) { c.accessionNumber = "ACC1\\ACC2"; },
+         "Please remove the backslash (\\) from \"Accession Number\"."},
+        {"backslash in description", [](auto& c) { c.studyDescription = "CT\\MR"; },
+         "Please remove the backslash (\\) from \"Study Description\"."},
+        {"ESC in last name", [](auto& c) { c.lastName = "Sm\x1b(Bith"; },
+         "Please remove the control characters (such as Tab) from \"Last Name\"."},
+        {"TAB in first name", [](auto& c) { c.firstName = "Jo\thn"; },
+         "Please remove the control characters (such as Tab) from \"First Name\"."},
+        {"DEL in patient ID", [](auto& c) { c.patientId = "12\x7f"; },
+         "Please remove the control characters (such as Tab) from \"Patient - ID\"."},
+        {"C1 control in sex", [](auto& c) { c.sex = "\xc2\x85"; },
+         "Please remove the control characters (such as Tab) from \"Sex\"."},
+        {"first problem in focus order",
+         [](auto& c) {
+             c.accessionNumber = "A\\B";
+             c.patientId = "\n";
+         },
+         "Please remove the control characters (such as Tab) from \"Patient - ID\"."},
+        // Lengths count characters: 64 umlauts are 128 bytes and allowed.
+        {"limits reached",
+         [&](auto& c) {
+             c.lastName = umlauts64;
+             c.firstName = "";
+             c.patientId = s64;
+             c.studyDescription = umlauts64;
+             c.accessionNumber = s16;
+             c.sex = s16;
+         },
+         std::nullopt},
+        {"last name too long", [&](auto& c) { c.lastName = s64 + "x"; },
+         "Please shorten \"Last Name\" to at most 64 characters."},
+        {"first name alone goes out as *^first",
+         [&](auto& c) {
+             c.lastName = "";
+             c.firstName = s64.substr(2);
+         },
+         std::nullopt},
+        {"first name alone too long",
+         [&](auto& c) {
+             c.lastName = "";
+             c.firstName = s64.substr(1);
+         },
+         "Please shorten \"First Name\" to at most 62 characters."},
+        {"names share the limit",
+         [&](auto& c) {
+             c.lastName = s16;
+             c.firstName = s64.substr(16);
+         },
+         "Please shorten \"Last Name\" and \"First Name\" together to at most 63 characters."},
+        {"names within the limit",
+         [&](auto& c) {
+             c.lastName = s16;
+             c.firstName = s64.substr(17);
+         },
+         std::nullopt},
+        {"the limit is per component group", [&](auto& c) { c.lastName = s64 + "=" + s64; }, std::nullopt},
+        {"wildcard repeats are collapsed first", [&](auto& c) { c.lastName = s64.substr(1) + "***"; },
+         std::nullopt},
+        {"patient ID", [&](auto& c) { c.patientId = s64 + "x"; },
+         "Please shorten \"Patient - ID\" to at most 64 characters."},
+        {"study description", [&](auto& c) { c.studyDescription = umlauts64 + "x"; },
+         "Please shorten \"Study Description\" to at most 64 characters."},
+        {"accession number", [&](auto& c) { c.accessionNumber = s16 + "x"; },
+         "Please shorten \"Accession Number\" to at most 16 characters."},
+        {"sex", [&](auto& c) { c.sex = s16 + "x"; }, "Please shorten \"Sex\" to at most 16 characters."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        query::SearchCriteria criteria;
+        criteria.lastName = "Smith";
+        c.set(criteria);
+        EXPECT_EQ(query::InputRefusal(query::Cleaned(criteria)), c.refusal);
+    }
+}
+
+TEST_F(StudySearchTest, RefusedInputReachesNoArchiveFromSearchOrPreset) {
+    panel.values.accessionNumber = "ACC1\\ACC2";
+    search.Search();
+    search.Today();
+    EXPECT_EQ(kit.queryAssociations, 0);
+    EXPECT_EQ(shell.messages, std::vector<std::string>(2,
+                                                       "error: Please remove the backslash (\\) from "
+                                                       "\"Accession Number\"."));
+    EXPECT_FALSE(panel.study.has_value());
+    // The user's input, not a failure: nothing is logged.
+    EXPECT_TRUE(errorLogLines().empty());
+}
+
 TEST_F(StudySearchTest, RegisteredDateTakesTheCriterionAndStudyDateStaysAReturnKey) {
     WriteBytes(dir / "Settings.ini",
                "[Local]\r\nAET=PELKO_WS\r\n[Query]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=11112\r\n"

@@ -127,10 +127,20 @@ std::vector<std::string> LoggedEntries(const std::string& log) {
     // "<timestamp> - <number> - <description> - <label>\r\n": drop the stamp.
     std::vector<std::string> r;
     std::size_t at = 0;
+    // A line without its CRLF or its " - " fails the test at once.
     while (at < log.size()) {
         const auto end = log.find("\r\n", at);
+        if (end == std::string::npos) {
+            ADD_FAILURE() << "log line without CRLF: " << log.substr(at);
+            break;
+        }
         const std::string line = log.substr(at, end - at);
-        r.push_back(line.substr(line.find(" - ") + 3));
+        const auto dash = line.find(" - ");
+        if (dash == std::string::npos) {
+            ADD_FAILURE() << "log line without \" - \": " << line;
+            break;
+        }
+        r.push_back(line.substr(dash + 3));
         at = end + 2;
     }
     return r;
@@ -356,6 +366,28 @@ TEST(SendReentrancy, RefusedWhileAnotherActionRuns) {
     EXPECT_TRUE(r.kit.moves.empty());
     EXPECT_TRUE(r.p.shell.captions.empty());
     EXPECT_TRUE(r.p.shell.sendEnabled);
+}
+
+TEST(SendFailure, OutsideADestinationStepTheCaptionReturnsToPelko) {
+    Rig r;
+    r.setUp({"0", "1", "0", "1"}, false);
+    // An event handled between BETA and DELTA fails: not a failure of either
+    // destination.
+    r.p.shell.onProcessEvents = [&] {
+        if (r.kit.moves.size() == 3 && r.p.shell.caption() == "Pelko - BETA(3 / 3)")
+            throw std::runtime_error("event failed");
+    };
+
+    r.sender.Send();
+
+    EXPECT_EQ(r.moves(), (std::vector<std::string>{"1 BETA 1.2.3", "1 BETA 1.2.1", "1 BETA 1.2.2"}));
+    EXPECT_EQ(r.p.shell.caption(), "Pelko");
+    const auto logged = LoggedEntries(r.p.errorLog());
+    ASSERT_EQ(logged.size(), 1u);
+    EXPECT_TRUE(logged[0].ends_with(" - Send")) << logged[0];
+    ASSERT_EQ(r.p.shell.messages.size(), 1u);
+    EXPECT_TRUE(r.p.shell.messages[0].starts_with("error: ")) << r.p.shell.messages[0];
+    EXPECT_FALSE(r.gate.busy());
 }
 
 }  // namespace

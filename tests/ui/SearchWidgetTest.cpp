@@ -125,6 +125,76 @@ TEST_F(SearchWidgetTest, TypingNamesAndEnterRunsTheSearchAndFillsTheGrid) {
     EXPECT_EQ(grid->cellText(grid->selectedRow(1), 1), "1.2.2");
 }
 
+// Started, "Smith" typed and Enter pressed, with no click first.
+TEST_F(SearchWidgetTest, TypingRightAfterStartGoesToLastNameAndEnterSearches) {
+    QWidget* focus = QApplication::focusWidget();
+    ASSERT_EQ(focus, Control<QWidget>(&window, "txtName2"));
+    Type(focus, "Smith");
+    Key(focus, Qt::Key_Return, "\r");
+    ASSERT_EQ(kit.finds.size(), 1u);
+    EXPECT_EQ(kit.finds[0].identifier.PatientName(), "Smith");
+}
+
+TEST_F(SearchWidgetTest, EnterInEverySearchFieldSearches) {
+    Type(Control<QLineEdit>(&window, "txtPatID"), "4711");
+    auto* studyDate = Control<ui::OptionalDateEdit>(&window, "dtpStudyDate");
+    studyDate->setTicked(true);
+    const std::vector<QWidget*> fields = {
+        Control<QWidget>(&window, "txtName2"),
+        Control<QWidget>(&window, "txtPatID"),
+        Control<QWidget>(&window, "txtName1"),
+        studyDate->tickBox(),
+        studyDate->dateEdit(),
+        Control<ui::OptionalDateEdit>(&window, "dtpBirth")->tickBox(),
+        Control<QWidget>(&window, "txtStudyDesc"),
+        Control<QWidget>(&window, "txtAccNum"),
+        Control<QWidget>(&window, "cmdSearch"),
+        Control<QWidget>(&window, "cboSex"),
+    };
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        SCOPED_TRACE(fields[i]->objectName().toStdString() + " #" + std::to_string(i));
+        Key(fields[i], Qt::Key_Return, "\r");
+        EXPECT_EQ(kit.finds.size(), i + 1);
+    }
+}
+
+// Only the user moving the current cell to a study row enables Send.
+TEST_F(SearchWidgetTest, SendStaysDisabledUntilARowIsPicked) {
+    kit.findResult.push_back(Study("1.2.1", "P1", "A"));
+    kit.findResult.push_back(Study("1.2.2", "P2", "B"));
+    Type(Control<QLineEdit>(&window, "txtPatID"), "P");
+    Control<QPushButton>(&window, "cmdSearch")->click();
+    ASSERT_EQ(grid->model()->rowCount(), 2);
+    auto* menu = Control<QMenu>(&window, "mnuSelect");
+    struct Step {
+        const char* what;
+        std::function<void()> act;
+        bool sendEnabled;
+    };
+    const Step steps[] = {
+        {"right click on a row", [&] { clickRow(1, Qt::RightButton); }, false},
+        {"Escape closes SELECT", [&] { Key(menu, Qt::Key_Escape); }, false},
+        {"Mark all from SELECT",
+         [&] {
+             clickRow(0, Qt::RightButton);
+             Key(menu, Qt::Key_Down);
+             Key(menu, Qt::Key_Return, "\r");
+         },
+         false},
+        {"Tab into the grid", [&] { grid->setFocus(Qt::TabFocusReason); }, false},
+        {"left click on a row", [&] { clickRow(1); }, true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        step.act();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(Control<QPushButton>(&window, "cmdSend")->isEnabled(), step.sendEnabled);
+        EXPECT_EQ(grid->currentIndex().isValid(), step.sendEnabled);  // no focus frame of its own
+    }
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_EQ(grid->selectedRowCount(), 1);  // the pick replaced "Mark all"
+}
+
 TEST_F(SearchWidgetTest, NoDataRowDoesNotEnableSend) {
     Type(Control<QLineEdit>(&window, "txtPatID"), "4711");
     Control<QPushButton>(&window, "cmdSearch")->click();

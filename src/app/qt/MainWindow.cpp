@@ -125,6 +125,8 @@ void MainWindow::setFocusOrder() {
     for (QWidget* w : searchPresets_->focusOrder()) order.push_back(w);
     for (QWidget* w : nodeButtons_->focusOrder()) order.push_back(w);
     for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    // Typing right after the start goes to the first field of that order.
+    order.front()->setFocus();
 }
 
 void MainWindow::load() { logic_->Load(); }
@@ -220,6 +222,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
+    // Ask for the keyboard on the first showing: without a window manager
+    // nobody else gives it to the new window.
+    if (!activatedOnce_) {
+        activatedOnce_ = true;
+        activateWindow();
+    }
     // The frame is known only once the window is shown: size it again so
     // that the outer size is what the start-up asked for.
     if (!outerSize_.isEmpty() && !shownOnce_) {

@@ -100,6 +100,7 @@ private:
     std::unique_ptr<query::ConnectionTest> connectionTest_;
     bool unloaded_ = false;
     bool shownOnce_ = false;
+    bool activatedOnce_ = false;
     QSize outerSize_;  // as the start-up set it, frame included
 
     // The subsystems' widgets, owned by Qt's parent chain.

@@ -1,5 +1,6 @@
-// One running copy per program folder. The first copy holds a lock file and
-// listens on a local socket; a second copy finds the lock taken, asks the
+// One running copy per user and folder. The first copy holds a lock file and
+// listens on a local socket, both in the user's runtime folder (so no other
+// user can take or block them); a second copy finds the lock taken, asks the
 // first copy over the socket to come to the front, and ends.
 #pragma once
 
@@ -11,22 +12,31 @@
 
 namespace pelko::ui {
 
-// The name of the lock and the socket for one program folder.
-QString InstanceKey(const QString& programFolder);
+// Where the copy running for `folder` keeps its lock and its socket: the
+// user's runtime folder ($XDG_RUNTIME_DIR), names after a hash of the
+// folder. Empty when the user has no usable runtime folder.
+struct InstancePaths {
+    QString lockFile;
+    QString socket;
+};
+InstancePaths InstancePathsFor(const QString& folder);
 
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
-    explicit SingleInstance(const QString& programFolder, QObject* parent = nullptr);
+    explicit SingleInstance(const QString& folder, QObject* parent = nullptr);
 
-    // True when this is the only copy. Otherwise the running copy has been
-    // asked to come to the front and this copy should end.
+    // True when this is the only copy. Otherwise either the running copy has
+    // been asked to come to the front (error() is empty) or this copy cannot
+    // tell and must not start (error() says why); this copy should end.
     bool claim();
+    QString error() const { return error_; }
     // Called in the running copy when a second copy starts.
     void onSecondCopy(std::function<void()> handler) { handler_ = std::move(handler); }
 
 private:
-    QString key_;
+    InstancePaths paths_;
+    QString error_;
     std::unique_ptr<QLockFile> lock_;
     QLocalServer server_;
     std::function<void()> handler_;

@@ -1,7 +1,11 @@
 #include "dicom/dcmtk/DcmtkScu.h"
 
+#include <sys/socket.h>
+
 #include "dcmtk/dcmnet/assoc.h"
 #include "dcmtk/dcmnet/cond.h"
+#include "dcmtk/dcmnet/dcmtrans.h"
+#include "dcmtk/dcmnet/dul.h"
 
 namespace pelko::dicom::dcmtk {
 namespace {
@@ -25,6 +29,16 @@ struct ScuParams {
     friend type Get(ScuParams);
 };
 template struct MemberAccess<ScuParams, &DcmSCU::m_params>;
+struct ScuAssociation {
+    using type = T_ASC_Association* DcmSCU::*;
+    friend type Get(ScuAssociation);
+};
+template struct MemberAccess<ScuAssociation, &DcmSCU::m_assoc>;
+struct ConnectionSocket {
+    using type = DcmNativeSocketType (DcmTransportConnection::*)();
+    friend type Get(ConnectionSocket);
+};
+template struct MemberAccess<ConnectionSocket, &DcmTransportConnection::getSocket>;
 
 std::string RejectText(const T_ASC_RejectParameters& rej) {
     std::string text =
@@ -168,7 +182,18 @@ void Scu::Release() noexcept {
 }
 
 void Scu::Abort() noexcept {
-    if (isConnected()) abortAssociation();
+    if (!isConnected()) return;
+    // After sending the A-ABORT, DCMTK reads on until the peer closes the
+    // connection, for up to the association time-out: a silent peer would
+    // add that wait to the one that already ran out. With our reading side
+    // shut, that read ends at once; the A-ABORT still goes out.
+    const T_ASC_Association* assoc = this->*Get(ScuAssociation{});
+    if (assoc != nullptr && assoc->DULassociation != nullptr) {
+        if (DcmTransportConnection* connection = DUL_getTransportConnection(assoc->DULassociation)) {
+            ::shutdown((connection->*Get(ConnectionSocket{}))(), SHUT_RD);
+        }
+    }
+    abortAssociation();
 }
 
 }  // namespace pelko::dicom::dcmtk

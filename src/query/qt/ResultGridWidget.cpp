@@ -36,7 +36,7 @@ QString Q(const std::string& s) {
 // --- model
 
 int ResultGridModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(rows_.size());
+    return parent.isValid() ? 0 : shown_;
 }
 
 int ResultGridModel::columnCount(const QModelIndex& parent) const {
@@ -73,30 +73,42 @@ void ResultGridModel::appendColumn(const QString& title) {
     endInsertColumns();
 }
 
+void ResultGridModel::holdNewRows(bool hold) {
+    holding_ = hold;
+    if (!hold) showHeldRows();
+}
+
+void ResultGridModel::showHeldRows() {
+    if (shown_ == storedRows()) return;
+    beginInsertRows({}, shown_, storedRows() - 1);
+    shown_ = storedRows();
+    endInsertRows();
+}
+
 void ResultGridModel::clearRows() {
     beginResetModel();
     rows_.clear();
+    shown_ = 0;
     endResetModel();
 }
 
 void ResultGridModel::appendRow() {
-    const int row = rowCount();
-    beginInsertRows({}, row, row);
     rows_.emplace_back(titles_.size());
-    endInsertRows();
+    if (!holding_) showHeldRows();
 }
 
 void ResultGridModel::setCell(int row, int column, const QString& text, bool centred) {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
+    if (row < 0 || row >= storedRows() || column < 0 || column >= columnCount()) {
         throw std::out_of_range("grid cell out of range");
     }
     rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = {text, centred};
+    if (row >= shown_) return;
     const QModelIndex at = index(row, column);
     emit dataChanged(at, at);
 }
 
 QString ResultGridModel::cellText(int row, int column) const {
-    if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) {
+    if (row < 0 || row >= storedRows() || column < 0 || column >= columnCount()) {
         throw std::out_of_range("grid cell out of range");
     }
     return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)].text;
@@ -104,6 +116,7 @@ QString ResultGridModel::cellText(int row, int column) const {
 
 void ResultGridModel::sortByColumn(int column, bool ascending) {
     if (column < 0 || column >= columnCount()) throw std::out_of_range("grid column out of range");
+    showHeldRows();
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
 
     std::vector<std::size_t> order(rows_.size());
@@ -191,7 +204,7 @@ void ResultGridWidget::addColumn(const query::GridColumn& column) {
 }
 
 int ResultGridWidget::rowCount() const {
-    return model_->rowCount();
+    return model_->storedRows();
 }
 
 void ResultGridWidget::removeAllRows() {
@@ -200,6 +213,10 @@ void ResultGridWidget::removeAllRows() {
 }
 
 void ResultGridWidget::setRedraw(bool on) {
+    {
+        Changing changing(changing_);
+        model_->holdNewRows(!on);
+    }
     setUpdatesEnabled(on);
     if (on) viewport()->update();
 }
@@ -247,8 +264,10 @@ void ResultGridWidget::sortBy(int column, bool ascending) {
     model_->sortByColumn(column - 1, ascending);
 }
 
+// Only the left button picks a cell; the right one opens "SELECT" and
+// leaves the current cell and the selection as they are.
 void ResultGridWidget::mousePressEvent(QMouseEvent* event) {
-    QTableView::mousePressEvent(event);
+    if (event->button() != Qt::RightButton) QTableView::mousePressEvent(event);
     int button = 0;
     switch (event->button()) {
         case Qt::LeftButton:
@@ -265,6 +284,18 @@ void ResultGridWidget::mousePressEvent(QMouseEvent* event) {
     }
     const QPoint at = event->position().toPoint();
     if (button != 0) logic_->MouseDown(button, at.x(), at.y());
+}
+
+void ResultGridWidget::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::RightButton) QTableView::mouseReleaseEvent(event);
+}
+
+// The item view would make the first cell current whenever the focus comes
+// back without one (Tab, closing "SELECT"), which counts as a row pick. The
+// current cell is the user's to choose: arrow keys and clicks still do.
+void ResultGridWidget::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    viewport()->update();
 }
 
 }  // namespace pelko::ui

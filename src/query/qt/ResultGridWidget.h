@@ -27,6 +27,12 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // Rows appended while held are stored, filled and counted by
+    // storedRows(), but the view learns of them only when the hold ends, all
+    // at once: the view then lays itself out once instead of once per row.
+    void holdNewRows(bool hold);
+    int storedRows() const { return static_cast<int>(rows_.size()); }
+
     // 0-based, as Qt counts.
     void appendColumn(const QString& title);
     void clearRows();
@@ -43,8 +49,12 @@ private:
         QString text;
         bool centred = false;
     };
+    void showHeldRows();
+
     std::vector<QString> titles_;
     std::vector<std::vector<Cell>> rows_;
+    int shown_ = 0;  // rows the view knows of
+    bool holding_ = false;
 };
 
 class ResultGridWidget : public QTableView, public query::ResultGridView, private query::SelectMenuView {
@@ -71,6 +81,8 @@ public:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void popUpSelectMenu(int x, int y) override;

@@ -122,10 +122,6 @@ SearchPanel::SearchPanel(const SearchServices& services, QWidget* parent) : QWid
     AddLabel(this, "Study Description:", 180, 1530);
     AddLabel(this, "Accession Number", 4140, 1530);
 
-    // Enter in any field of the panel presses the default button.
-    for (auto* field : {lastName_, patientId_, firstName_, studyDescription_, accessionNumber_}) {
-        connect(field, &QLineEdit::returnPressed, searchButton_, &QPushButton::click);
-    }
     // The sex field takes only its letters; Enter in it starts the search
     // like in the other fields.
     sex_->setInsertPolicy(QComboBox::NoInsert);
@@ -143,6 +139,17 @@ void SearchPanel::search() { logic_->Search(); }
 void SearchPanel::searchToday() { logic_->Today(); }
 void SearchPanel::searchYesterday() { logic_->Yesterday(); }
 void SearchPanel::searchWeek() { logic_->Week(); }
+
+// Enter in any field of the panel presses the default button: the text
+// fields and the date pickers leave Enter to their parent, and a default
+// button reacts to it only inside a dialog.
+void SearchPanel::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        searchButton_->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
 
 void SearchPanel::showDateInPickers(const QDate& today) {
     studyDate_->setShownDate(today);

@@ -66,6 +66,9 @@ public slots:
     void searchYesterday();
     void searchWeek();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     // SearchPanelView
     query::SearchCriteria criteria() const override;
