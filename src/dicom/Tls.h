@@ -1,6 +1,6 @@
-// DICOM over TLS towards the archive (PS3.15 B.9, the BCP 195 profile), as
-// the settings describe it. A plain value: the adapter turns it into its TLS
-// layer.
+// DICOM over TLS towards the archive (PS3.15 B.10, the non-downgrading BCP
+// 195 profile), as the settings describe it. A plain value: the adapter turns
+// it into its TLS layer.
 #pragma once
 
 #include <string>

@@ -254,6 +254,26 @@ TEST_F(TlsAgainstOrthanc, SilentPeerEndsTheHandshakeWithinTheBound) {
         << error.what();
 }
 
+// A peer that offers only TLS 1.1 (with the retired profiles' cipher
+// suites) is refused: no fall-back below TLS 1.2.
+TEST_F(TlsAgainstOrthanc, NoFallBackBelowTls12) {
+    const int port = FreePort();
+    const auto& c = *certificates_;
+    ChildProcess server({"/usr/bin/openssl", "s_server", "-quiet", "-accept", std::to_string(port), "-tls1_1",
+                         "-cipher", "DEFAULT:@SECLEVEL=0", "-cert", c.server().certificate, "-key",
+                         c.server().privateKey},
+                        *certificates_ / "s_server.log");
+    ASSERT_TRUE(WaitForPort(port, std::chrono::seconds(10)));
+
+    const DicomError error = ExpectDicomError([&] { Echo(Target(port, Settings(Client::kAnonymous))); });
+
+    EXPECT_EQ(error.number(), dicom::kErrTlsHandshake) << error.what();
+    EXPECT_NE(std::string(error.what())
+                  .find("failed: TLS handshake failed: the archive offers no TLS version from 1.2 on"),
+              std::string::npos)
+        << error.what();
+}
+
 TEST_F(TlsAgainstOrthanc, FindAndMoveGoOverTls) {
     const auto query = dicom::MakeDcmtkToolkit()->newQueryAssociation(
         Target(TlsArchive().dicomPort(), Settings(Client::kAnonymous), "127.0.0.1", TlsArchive().aet()));

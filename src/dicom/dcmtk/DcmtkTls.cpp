@@ -125,7 +125,10 @@ TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const
                        settings.certificateFile);
         }
     }
-    if (layer_->setTLSProfile(TSP_Profile_BCP195).bad() || layer_->activateCipherSuites().bad()) {
+    // The non-downgrading profile (PS3.15 B.10): TLS 1.2 or later only. The
+    // plain BCP 195 profile would fall back as far as TLS 1.0 with the
+    // retired profiles' cipher suites for an archive that offers no better.
+    if (layer_->setTLSProfile(TSP_Profile_BCP195_ND).bad() || layer_->activateCipherSuites().bad()) {
         throw fail("the BCP 195 TLS profile is not available");
     }
     layer_->setCertificateVerification(DCV_requireCertificate);
@@ -202,6 +205,11 @@ std::optional<DicomError> TlsClient::Failure(const std::string& operation, const
                 "this port");
         }
         if (detail.rfind("TLS error: ", 0) == 0) detail.erase(0, 11);
+        // DCMTK has taken OpenSSL's reason into its condition already.
+        if (detail.find("protocol version") != std::string::npos ||
+            detail.find("unsupported protocol") != std::string::npos) {
+            return error("the archive offers no TLS version from 1.2 on (" + detail + ")");
+        }
         return error(detail.empty() ? "unknown reason" : detail);
     }
     // TLS 1.3: the archive checks our certificate after our side of the

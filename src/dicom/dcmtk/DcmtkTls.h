@@ -1,5 +1,5 @@
-// The client side of DICOM over TLS on DCMTK's TLS layer: the BCP 195
-// profile, the archive's certificate verified against the trusted
+// The client side of DICOM over TLS on DCMTK's TLS layer: the
+// non-downgrading BCP 195 profile (TLS 1.2 or later), the archive's certificate verified against the trusted
 // certificates and its host name or IP address, optionally our own
 // certificate. Private to the adapter.
 #pragma once
