@@ -259,10 +259,10 @@ TEST_F(TlsAgainstOrthanc, SilentPeerEndsTheHandshakeWithinTheBound) {
 TEST_F(TlsAgainstOrthanc, NoFallBackBelowTls12) {
     const int port = FreePort();
     const auto& c = *certificates_;
-    ChildProcess server({"/usr/bin/openssl", "s_server", "-quiet", "-accept", std::to_string(port), "-tls1_1",
-                         "-cipher", "DEFAULT:@SECLEVEL=0", "-cert", c.server().certificate, "-key",
-                         c.server().privateKey},
-                        *certificates_ / "s_server.log");
+    ChildProcess server(
+        {"/usr/bin/openssl", "s_server", "-quiet", "-accept", std::to_string(port), "-tls1_1", "-cipher",
+         "DEFAULT:@SECLEVEL=0", "-cert", c.server().certificate, "-key", c.server().privateKey},
+        *certificates_ / "s_server.log");
     ASSERT_TRUE(WaitForPort(port, std::chrono::seconds(10)));
 
     const DicomError error = ExpectDicomError([&] { Echo(Target(port, Settings(Client::kAnonymous))); });
