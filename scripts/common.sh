@@ -4,8 +4,8 @@
 set -euo pipefail
 
 PELKO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-PELKO_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libdcmtk-dev dcmtk libgtest-dev libgmock-dev
-                fonts-dejavu-core)
+PELKO_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libdcmtk-dev libssl-dev dcmtk libgtest-dev
+                libgmock-dev fonts-dejavu-core)
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi

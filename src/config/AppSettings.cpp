@@ -36,6 +36,12 @@ std::filesystem::path SettingsPath(const std::filesystem::path& programFolder) {
     return programFolder / "Settings.ini";
 }
 
+std::string ResolvePath(const std::string& path, const std::filesystem::path& folder) {
+    if (path.empty()) return path;
+    const std::filesystem::path p(path);
+    return p.is_absolute() ? path : (folder / p).string();
+}
+
 std::optional<std::int32_t> ParseInt32(std::string_view text) {
     text = Trim(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);

@@ -20,6 +20,12 @@ struct AppSettings {
     std::int32_t QueryPort = 0;
     bool UseForward = false;
     bool UseRegistered = false;
+    // DICOM over TLS towards the archive, and its PEM files with their paths
+    // resolved against the data folder ("" when not set).
+    bool QueryTls = false;
+    std::string QueryTlsCertificate;
+    std::string QueryTlsPrivateKey;
+    std::string QueryTlsTrustedCertificates;
     // Node entries "alias|AE title"; the list ends at the first empty entry.
     std::array<std::string, kMaxNodes> NodeList;
 };
@@ -40,6 +46,10 @@ std::string FormatNodeEntry(const NodeEntry& entry);
 
 // <program folder>/Settings.ini, built anew at every access.
 std::filesystem::path SettingsPath(const std::filesystem::path& programFolder);
+
+// A path from Settings.ini: "" stays "", an absolute path stays as it is,
+// a relative one is taken from `folder` (the folder of Settings.ini).
+std::string ResolvePath(const std::string& path, const std::filesystem::path& folder);
 
 // A decimal 32-bit integer, blanks around it allowed.
 std::optional<std::int32_t> ParseInt32(std::string_view text);

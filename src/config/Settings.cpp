@@ -12,6 +12,10 @@ namespace {
 
 std::string NodeKey(int node) { return "Node" + std::to_string(node); }
 
+// File paths are read up to 4095 characters, not cut to 255 like the other
+// values: a path cut short would name another file.
+constexpr int kPathSize = 4096;
+
 }  // namespace
 
 Settings::Settings(std::filesystem::path programFolder, AppSettings& record, ErrorReporter& errors)
@@ -28,6 +32,13 @@ void Settings::Reload() {
     record_.QueryIP = read("Query", "IP", "");
     if (auto v = ParseInt32(read("Query", "Port", "0"))) record_.QueryPort = *v;
     if (auto v = ParseBool(read("General", "Registered", "0"))) record_.UseRegistered = *v;
+    record_.QueryTls = read("Query", "TLS", "0") == "1";
+    auto path = [&](const char* key) {
+        return ResolvePath(ReadIni("Query", key, "", file, kPathSize), programFolder_);
+    };
+    record_.QueryTlsCertificate = path("TLSCertificate");
+    record_.QueryTlsPrivateKey = path("TLSPrivateKey");
+    record_.QueryTlsTrustedCertificates = path("TLSTrustedCertificates");
 }
 
 bool Settings::ReloadOrReportMissing() {

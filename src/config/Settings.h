@@ -4,6 +4,9 @@
 //
 //   [Local]   AET                      our AE title
 //   [Query]   AET, IP, Port            the archive
+//   [Query]   TLS, TLSCertificate,     DICOM over TLS to the archive ("1" on)
+//             TLSPrivateKey,           and its PEM files, relative to the
+//             TLSTrustedCertificates   folder of Settings.ini
 //   [General] Forward, Registered      the two options
 //   [Forward] Node0 ... Node100        "alias|AE title", up to the first empty
 //   [Active]  0 ... 7                  the node marks of the last close
@@ -51,9 +54,10 @@ public:
     std::filesystem::path path() const { return SettingsPath(programFolder_); }
     AppSettings& record() { return record_; }
 
-    // Reloads LocalAET, UseForward, QueryAET, QueryIP, QueryPort and
-    // UseRegistered, each on its own: a value that does not convert leaves
-    // its field as it was. Never reports anything.
+    // Reloads LocalAET, UseForward, QueryAET, QueryIP, QueryPort,
+    // UseRegistered and the TLS fields, each on its own: a number or option
+    // that does not convert leaves its field as it was (TLS is on for "1"
+    // and off for anything else). Never reports anything.
     void Reload();
     // Guards every network action: true after Reload when Settings.ini
     // exists; otherwise logs "Settings.ini is not available" (label

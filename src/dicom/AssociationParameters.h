@@ -1,11 +1,13 @@
 // Everything an association towards a peer is made with: who the peer is,
-// who we are, and how long each wait may last. Every operation of the
-// toolkit (C-FIND, C-MOVE, C-STORE) takes it whole when its association is
+// who we are, how long each wait may last, and whether it goes over TLS. Every operation of the
+// toolkit (C-FIND, C-MOVE, C-STORE, C-ECHO) takes it whole when its association is
 // made, so a setting added here reaches all of them.
 #pragma once
 
 #include <cstdint>
 #include <string>
+
+#include "dicom/Tls.h"
 
 namespace pelko::dicom {
 
@@ -29,6 +31,7 @@ struct AssociationParameters {
     std::string calledAET;   // the peer's AE title
     std::string callingAET;  // ours
     Timeouts timeouts;
+    TlsSettings tls;  // off by default: a plain association
     bool operator==(const AssociationParameters&) const = default;
 };
 

@@ -86,6 +86,12 @@ std::unique_ptr<StoreAssociation> PumpingToolkit::newStoreAssociation(const Asso
 
 std::unique_ptr<UidGenerator> PumpingToolkit::newUidGenerator() { return inner_.newUidGenerator(); }
 
+EchoResult PumpingToolkit::Echo(const AssociationParameters& peer) {
+    EchoResult result;
+    runPumping([&] { result = inner_.Echo(peer); });
+    return result;
+}
+
 void PumpingToolkit::runPumping(const std::function<void()>& work) const {
     std::atomic<bool> done{false};
     std::exception_ptr failure;

@@ -29,6 +29,7 @@ public:
     std::unique_ptr<QueryAssociation> newQueryAssociation(const AssociationParameters& peer) override;
     std::unique_ptr<StoreAssociation> newStoreAssociation(const AssociationParameters& peer) override;
     std::unique_ptr<UidGenerator> newUidGenerator() override;
+    EchoResult Echo(const AssociationParameters& peer) override;
 
     // Runs `work` on a worker thread and runs events until it is done;
     // rethrows what `work` threw.

@@ -1,5 +1,5 @@
 // The DICOM toolkit as the program uses it: C-FIND and C-MOVE towards the
-// archive, C-STORE of redirect requests, data sets and UIDs.
+// archive, C-STORE of redirect requests, C-ECHO, data sets and UIDs.
 //
 // Nothing here depends on a DICOM library. The adapter (src/dicom/dcmtk)
 // implements the abstract classes on DCMTK; tests use fakes. All texts are
@@ -7,6 +7,7 @@
 // wire.
 #pragma once
 
+#include <chrono>
 #include <compare>
 #include <cstdint>
 #include <memory>
@@ -146,6 +147,15 @@ public:
     virtual void Close() = 0;
 };
 
+// The answer of a C-ECHO (Verification, PS3.4 A.4): how long the archive
+// took.
+struct EchoResult {
+    // From the C-ECHO request to its response.
+    std::chrono::microseconds roundTrip{};
+    // Everything: connection, TLS handshake, association, C-ECHO, release.
+    std::chrono::microseconds total{};
+};
+
 class UidGenerator {
 public:
     virtual ~UidGenerator() = default;
@@ -159,6 +169,11 @@ public:
     virtual std::unique_ptr<QueryAssociation> newQueryAssociation(const AssociationParameters& peer) = 0;
     virtual std::unique_ptr<StoreAssociation> newStoreAssociation(const AssociationParameters& peer) = 0;
     virtual std::unique_ptr<UidGenerator> newUidGenerator() = 0;
+    // One association with the Verification SOP Class, one C-ECHO, release.
+    // Throws DicomError: no connection, rejected (with the reason, e.g.
+    // "called AE title not recognized"), time-out, aborted, TLS settings or
+    // handshake.
+    virtual EchoResult Echo(const AssociationParameters& peer) = 0;
 };
 
 // A UID of the form 2.25.<UUID as decimal> (PS3.5 B.2), from a random

@@ -27,6 +27,14 @@ enum ErrorNumber : std::int32_t {
     kErrProtocol = 1006,             // any other network/DIMSE failure
     kErrSubOperationsFailed = 1007,  // C-MOVE reported failed or warning sub-operations
     kErrInvalidArgument = 1008,
+    // The TLS handshake failed or the archive refused us over TLS: its
+    // certificate was not verified, it does not speak TLS, it wanted our
+    // certificate or did not accept it. A handshake without an answer is
+    // kErrTimeout.
+    kErrTlsHandshake = 1009,
+    // The TLS settings cannot be used: a PEM file missing or unreadable, a
+    // key that does not match its certificate, a certificate without its key.
+    kErrTlsSettings = 1010,
 };
 
 }  // namespace dicom

@@ -28,4 +28,9 @@ void ErrorReporter::report(Report style, std::int32_t number, const std::string&
     }
 }
 
+void ErrorReporter::logThenShow(const ErrorInfo& error, const std::string& label, const std::string& message) {
+    logger_.LogError(error.number, error.description, label);
+    boxes_.showError(message);
+}
+
 }  // namespace pelko

@@ -52,6 +52,21 @@ public:
         }
     }
 
+    // Runs `step`; when it throws, the failure is logged under `label` and
+    // then shown as `explain(error)` instead of its number and description:
+    // for failures the user can act on. True when the step ran to its end.
+    template <typename Step, typename Explain>
+    bool RunExplained(const std::string& label, Step&& step, Explain&& explain) {
+        try {
+            step();
+            return true;
+        } catch (...) {
+            const ErrorInfo e = CurrentErrorInfo();
+            logThenShow(e, label, explain(e));
+            return false;
+        }
+    }
+
     void report(Report style, std::int32_t number, const std::string& description, const std::string& label,
                 const std::string& suffix = {});
 
@@ -66,6 +81,8 @@ public:
     void showDetailsThenLog(std::int32_t number, const std::string& description, const std::string& label) {
         report(Report::DetailsThenLog, number, description, label);
     }
+
+    void logThenShow(const ErrorInfo& error, const std::string& label, const std::string& message);
 
     Logger& logger() { return logger_; }
     MessageBoxes& boxes() { return boxes_; }

@@ -14,6 +14,10 @@ inline dicom::AssociationParameters ArchivePeer(const config::AppSettings& recor
     peer.port = record.QueryPort;
     peer.calledAET = record.QueryAET;
     peer.callingAET = record.LocalAET;
+    peer.tls.enabled = record.QueryTls;
+    peer.tls.certificateFile = record.QueryTlsCertificate;
+    peer.tls.privateKeyFile = record.QueryTlsPrivateKey;
+    peer.tls.trustedCertificatesFile = record.QueryTlsTrustedCertificates;
     return peer;
 }
 

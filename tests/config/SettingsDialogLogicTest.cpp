@@ -233,6 +233,8 @@ TEST_F(SettingsDialogLogicTest, CancelWritesNothingEvenAfterEdits) {
     EXPECT_EQ(nodeRebuilds, 0);
 }
 
+// The dialog does not know the TLS keys: they stay as they were, byte for
+// byte, like every other line it does not write.
 TEST_F(SettingsDialogLogicTest, SaveWritesEveryKeyInPlaceAndLeavesTheRestOfTheFileAlone) {
     WriteBytes(ini(),
                "; Pelko settings\r\n"
@@ -244,6 +246,10 @@ TEST_F(SettingsDialogLogicTest, SaveWritesEveryKeyInPlaceAndLeavesTheRestOfTheFi
                "; the archive\r\n"
                "AET=ARCHIVE\r\n"
                "IP=10.0.0.1\r\n"
+               "TLS = 1\r\n"
+               "TLSCertificate=certs/pelko.pem\r\n"
+               "tlsPrivateKey=\"certs/pelko key.pem\"\r\n"
+               "TLSTrustedCertificates=/etc/ssl/archive-ca.pem\r\n"
                "Timeout=30\r\n"
                "\r\n"
                "[Forward]\r\n"
@@ -279,6 +285,10 @@ TEST_F(SettingsDialogLogicTest, SaveWritesEveryKeyInPlaceAndLeavesTheRestOfTheFi
               "; the archive\r\n"
               "AET=ARCHIVE\r\n"
               "IP=10.0.0.1\r\n"
+              "TLS = 1\r\n"
+              "TLSCertificate=certs/pelko.pem\r\n"
+              "tlsPrivateKey=\"certs/pelko key.pem\"\r\n"
+              "TLSTrustedCertificates=/etc/ssl/archive-ca.pem\r\n"
               "Timeout=30\r\n"
               "Port=11112\r\n"
               "\r\n"

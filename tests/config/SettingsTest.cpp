@@ -71,6 +71,40 @@ TEST_F(SettingsTest, FileWithOnlySizeAndActiveGivesEmptyDefaults) {
     EXPECT_FALSE(record.UseRegistered);
 }
 
+// TLS is on for "1" only; the PEM paths are taken from the folder of
+// Settings.ini unless absolute; a file without the keys leaves TLS off.
+TEST_F(SettingsTest, TlsKeysAreReadWithTheOthersAndPathsResolveAgainstTheDataFolder) {
+    const std::string folder = dir.path().string();
+    const struct {
+        std::string query;  // the TLS lines of [Query]
+        bool on;
+        std::string certificate, key, trusted;
+    } cases[] = {
+        {"", false, "", "", ""},
+        {"TLS=1\r\nTLSTrustedCertificates=ca.pem\r\n", true, "", "", folder + "/ca.pem"},
+        {"tls= 1 \r\nTLSCertificate=certs/ws.pem\r\nTLSPrivateKey=\"certs/ws key.pem\"\r\n"
+         "TLSTrustedCertificates=/etc/pelko/ca.pem\r\n",
+         true, folder + "/certs/ws.pem", folder + "/certs/ws key.pem", "/etc/pelko/ca.pem"},
+        {"TLS=true\r\nTLSTrustedCertificates=ca.pem\r\n", false, "", "", folder + "/ca.pem"},
+        {"TLS=0\r\n", false, "", "", ""},
+        {"TLS=yes\r\n", false, "", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.query);
+        writeIni("[Query]\r\nAET=ARCHIVE\r\n" + c.query);
+        settings.Reload();
+        EXPECT_EQ(record.QueryTls, c.on);
+        EXPECT_EQ(record.QueryTlsCertificate, c.certificate);
+        EXPECT_EQ(record.QueryTlsPrivateKey, c.key);
+        EXPECT_EQ(record.QueryTlsTrustedCertificates, c.trusted);
+    }
+    // A path longer than the 255 characters of the other values is read whole.
+    const std::string longPath = "/" + std::string(300, 'p') + ".pem";
+    writeIni("[Query]\r\nTLSTrustedCertificates=" + longPath + "\r\n");
+    settings.Reload();
+    EXPECT_EQ(record.QueryTlsTrustedCertificates, longPath);
+}
+
 struct ConversionCase {
     const char* text;
     std::optional<std::int32_t> number;

@@ -14,6 +14,7 @@
 #include "log/Clock.h"
 #include "log/ErrorReport.h"
 #include "log/Logger.h"
+#include "query/ConnectionTest.h"
 #include "query/StudySearch.h"
 #include "send/NodeSlots.h"
 #include "send/Sender.h"
@@ -46,12 +47,13 @@ struct IniValues {
     bool forward = false;
     bool registered = false;
     std::vector<std::string> nodes;  // "alias|AE title" from Node0 on
+    std::string queryExtra;          // more lines of [Query], e.g. the TLS keys
 };
 
 inline std::string SettingsText(const IniValues& v) {
     std::string text = "[Local]\r\nAET=" + std::string(kOurAet) + "\r\n";
     text += "[Query]\r\nAET=" + v.archiveAet + "\r\nIP=127.0.0.1\r\nPort=" + std::to_string(v.archivePort) +
-            "\r\n";
+            "\r\n" + v.queryExtra;
     text += "[General]\r\nForward=" + std::string(v.forward ? "1" : "0") +
             "\r\nRegistered=" + (v.registered ? "1" : "0") + "\r\n";
     text += "[Forward]\r\n";
@@ -66,7 +68,8 @@ public:
     explicit Workstation(const dicom::Timeouts& timeouts = E2eTimeouts())
         : toolkit_(std::make_unique<TimeoutToolkit>(dicom::MakeDcmtkToolkit(), timeouts)),
           search{panel, grid, shell, settings, *toolkit_, errors, clock, gate},
-          sender{shell, settings, errors, *toolkit_, grid, nodes, gate} {}
+          sender{shell, settings, errors, *toolkit_, grid, nodes, gate},
+          connection{shell, settings, *toolkit_, errors, gate} {}
 
     // What the settings dialog's Save does: writes Settings.ini, takes the
     // two options into the record at once (the archive settings follow at
@@ -109,6 +112,7 @@ public:
     FakeNodeButtons buttons;
     send::NodeSlots nodes{buttons, shell, settings, errors};
     send::Sender sender;
+    query::ConnectionTest connection;
 
 private:
     // The log's lines (CRLF-terminated) without their line ends.

@@ -9,7 +9,10 @@
 namespace pelko::test {
 
 OrthancFixture::OrthancFixture(const std::vector<RemoteModality>& modalities, std::string aet)
-    : aet_(std::move(aet)) {
+    : OrthancFixture(OrthancOptions{.modalities = modalities, .aet = std::move(aet)}) {}
+
+OrthancFixture::OrthancFixture(const OrthancOptions& options) : aet_(options.aet) {
+    const auto& modalities = options.modalities;
     dicomPort_ = FreePort();
     httpPort_ = FreePort();
     while (httpPort_ == dicomPort_) httpPort_ = FreePort();
@@ -20,7 +23,7 @@ OrthancFixture::OrthancFixture(const std::vector<RemoteModality>& modalities, st
         nodes += "\"" + m.aet + "\": [\"" + m.aet + "\", \"127.0.0.1\", " + std::to_string(m.port) + "]";
     }
     const auto quoted = [](const std::string& v) { return "\"" + v + "\""; };
-    const std::vector<std::pair<std::string, std::string>> fields = {
+    std::vector<std::pair<std::string, std::string>> fields = {
         {"Name", quoted("PelkoTest")},
         {"StorageDirectory", quoted((dir_ / "storage").string())},
         {"IndexDirectory", quoted((dir_ / "index").string())},
@@ -29,7 +32,7 @@ OrthancFixture::OrthancFixture(const std::vector<RemoteModality>& modalities, st
         {"HttpPort", std::to_string(httpPort_)},
         {"RemoteAccessAllowed", "false"},
         {"AuthenticationEnabled", "false"},
-        {"DicomCheckCalledAet", "false"},
+        {"DicomCheckCalledAet", options.checkCalledAet ? "true" : "false"},
         {"DicomAlwaysAllowEcho", "true"},
         {"DicomAlwaysAllowFind", "true"},
         {"DicomAlwaysAllowMove", "true"},
@@ -39,6 +42,15 @@ OrthancFixture::OrthancFixture(const std::vector<RemoteModality>& modalities, st
         {"Plugins", "[]"},
         {"DicomModalities", "{" + nodes + "}"},
     };
+    if (options.tls) {
+        fields.insert(fields.end(),
+                      {{"DicomTlsEnabled", "true"},
+                       {"DicomTlsCertificate", quoted(options.tls->certificate)},
+                       {"DicomTlsPrivateKey", quoted(options.tls->privateKey)},
+                       {"DicomTlsTrustedCertificates", quoted(options.tls->trustedCertificates)},
+                       {"DicomTlsRemoteCertificateRequired",
+                        options.tls->remoteCertificateRequired ? "true" : "false"}});
+    }
     std::string config = "{\n";
     for (std::size_t i = 0; i < fields.size(); ++i) {
         config +=

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,25 @@ struct RemoteModality {
     int port = 0;
 };
 
+// DICOM TLS on Orthanc's DICOM port (it then speaks TLS only). PEM files.
+struct OrthancTls {
+    std::string certificate;
+    std::string privateKey;
+    std::string trustedCertificates;         // the certificates it accepts clients by
+    bool remoteCertificateRequired = false;  // false lets anonymous clients in
+};
+
+struct OrthancOptions {
+    std::vector<RemoteModality> modalities = {};
+    std::string aet = "ORTHANC";
+    bool checkCalledAet = false;  // true refuses associations to another AE title
+    std::optional<OrthancTls> tls = std::nullopt;
+};
+
 class OrthancFixture {
 public:
     explicit OrthancFixture(const std::vector<RemoteModality>& modalities = {}, std::string aet = "ORTHANC");
+    explicit OrthancFixture(const OrthancOptions& options);
     ~OrthancFixture();
 
     int dicomPort() const { return dicomPort_; }

@@ -48,4 +48,21 @@ bool WaitForPort(int port, std::chrono::milliseconds timeout) {
     }
 }
 
+SilentListener::SilentListener() {
+    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr = Loopback(0);
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(fd_, 4) != 0) {
+        if (fd_ >= 0) ::close(fd_);
+        throw std::runtime_error("SilentListener: cannot listen");
+    }
+    socklen_t len = sizeof addr;
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+}
+
+SilentListener::~SilentListener() {
+    ::close(fd_);
+}
+
 }  // namespace pelko::test

@@ -13,4 +13,19 @@ int FreePort();
 // `timeout` passes first.
 bool WaitForPort(int port, std::chrono::milliseconds timeout);
 
+// A TCP listener on 127.0.0.1 that never reads or writes: the kernel
+// accepts connections, nothing ever answers.
+class SilentListener {
+public:
+    SilentListener();
+    ~SilentListener();
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+    int port() const { return port_; }
+
+private:
+    int fd_ = -1;
+    int port_ = 0;
+};
+
 }  // namespace pelko::test

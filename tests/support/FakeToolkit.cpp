@@ -79,4 +79,10 @@ std::unique_ptr<dicom::StoreAssociation> FakeToolkit::newStoreAssociation(
 
 std::unique_ptr<dicom::UidGenerator> FakeToolkit::newUidGenerator() { return std::make_unique<FakeUids>(*this); }
 
+dicom::EchoResult FakeToolkit::Echo(const dicom::AssociationParameters& peer) {
+    echoes.push_back(peer);
+    if (echoError) throw *echoError;
+    return echoResult;
+}
+
 }  // namespace pelko::test

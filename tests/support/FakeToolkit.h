@@ -33,6 +33,7 @@ public:
     std::unique_ptr<dicom::QueryAssociation> newQueryAssociation(const dicom::AssociationParameters& peer) override;
     std::unique_ptr<dicom::StoreAssociation> newStoreAssociation(const dicom::AssociationParameters& peer) override;
     std::unique_ptr<dicom::UidGenerator> newUidGenerator() override;
+    dicom::EchoResult Echo(const dicom::AssociationParameters& peer) override;
 
     // Scripted answers.
     dicom::DatasetList findResult;
@@ -41,6 +42,8 @@ public:
     std::function<void(const MoveCall&)> onMove;
     std::function<void(const StoreCall&)> onStore;
     std::optional<dicom::DicomError> openError;
+    dicom::EchoResult echoResult;
+    std::optional<dicom::DicomError> echoError;
     // Called when an association is destroyed (released).
     std::function<void()> onRelease;
 
@@ -48,6 +51,7 @@ public:
     std::vector<FindCall> finds;
     std::vector<MoveCall> moves;
     std::vector<StoreCall> stores;
+    std::vector<dicom::AssociationParameters> echoes;
     std::vector<std::string> storeEvents;  // "open host port calling called class", "store", "close"
     int queryAssociations = 0;
     int uidCounter = 0;

@@ -21,6 +21,9 @@ public:
         return inner_->newStoreAssociation(withTimeouts(peer));
     }
     std::unique_ptr<dicom::UidGenerator> newUidGenerator() override { return inner_->newUidGenerator(); }
+    dicom::EchoResult Echo(const dicom::AssociationParameters& peer) override {
+        return inner_->Echo(withTimeouts(peer));
+    }
 
 private:
     dicom::AssociationParameters withTimeouts(dicom::AssociationParameters peer) const {

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
 
 #include "app/qt/MainWindow.h"
 #include "query/qt/OptionalDateEdit.h"
@@ -55,6 +57,29 @@ TEST_F(MainWindowTest, ClosingWritesSizeAndMarksOnly) {
     Control<QAction>(window.get(), "mnuClose")->trigger();
     EXPECT_EQ(test::ReadBytes(dir / "Settings.ini"),
               "[Size]\r\nSearchHeight=10005\r\n[Active]\r\n0=0\r\n1=0\r\n2=0\r\n3=0\r\n4=0\r\n5=0\r\n6=0\r\n7=0\r\n");
+}
+
+// File, "Test connection" after "Settings": one C-ECHO through the window's
+// toolkit, answered in a message box.
+TEST_F(MainWindowTest, TestConnectionEchoesTheArchiveAndAnswersInABox) {
+    test::WriteBytes(dir / "Settings.ini", "[Query]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=104\r\n");
+    auto window = open();
+    QStringList items;
+    for (QAction* a : Control<QMenu>(window.get(), "mnuFile")->actions()) items << a->text();
+    EXPECT_EQ(items, (QStringList{"Close", "Settings", "Test connection"}));
+
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    Control<QAction>(window.get(), "mnuTestConnection")->trigger();
+
+    ASSERT_EQ(toolkit.echoes.size(), 1u);
+    EXPECT_EQ(toolkit.echoes[0].calledAET, "ARCHIVE");
+    EXPECT_TRUE(shown.startsWith("The archive answered in ")) << shown.toStdString();
 }
 
 TEST_F(MainWindowTest, StartHeightFromSettings) {

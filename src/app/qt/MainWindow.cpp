@@ -11,6 +11,7 @@
 #include "base/Twips.h"
 #include "config/qt/SettingsCommand.h"
 #include "log/Logger.h"
+#include "query/ConnectionTest.h"
 #include "query/qt/ResultGridWidget.h"
 #include "query/qt/SearchPanel.h"
 #include "send/qt/NodeButtons.h"
@@ -104,12 +105,17 @@ void MainWindow::buildMenus() {
     close->setObjectName(QStringLiteral("mnuClose"));
     QAction* settings = file->addAction(QStringLiteral("Settings"));
     settings->setObjectName(QStringLiteral("mnuSettings"));
+    QAction* testConnection = file->addAction(QStringLiteral("Test connection"));
+    testConnection->setObjectName(QStringLiteral("mnuTestConnection"));
+    connectionTest_ = std::make_unique<query::ConnectionTest>(static_cast<Shell&>(*this), settings_,
+                                                              services_.toolkit, errors_, gate_);
 
     connect(close, &QAction::triggered, this, &QWidget::close);
     connect(settings, &QAction::triggered, this, [this] {
         // The node buttons' rebuild after a Save.
         RunSettingsCommand(this, gate_, settings_, [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); });
     });
+    connect(testConnection, &QAction::triggered, this, [this] { connectionTest_->Run(); });
 }
 
 void MainWindow::setFocusOrder() {

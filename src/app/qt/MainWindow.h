@@ -23,6 +23,9 @@ class Logger;
 namespace dicom {
 class Toolkit;
 }
+namespace query {
+class ConnectionTest;
+}
 }  // namespace pelko
 
 namespace pelko::ui {
@@ -94,6 +97,7 @@ private:
     ErrorReporter errors_;
     config::Settings settings_;
     std::unique_ptr<MainWindowLogic> logic_;
+    std::unique_ptr<query::ConnectionTest> connectionTest_;
     bool unloaded_ = false;
     bool shownOnce_ = false;
     bool activatedOnce_ = false;

@@ -103,6 +103,9 @@ Scu::Scu(const AssociationParameters& params, int dimseTimeoutSeconds)
 
 Scu::~Scu() {
     if (isConnected()) Abort();
+    // The network refers to the TLS layer, which goes before DcmSCU's own
+    // destructor runs.
+    if (tls_) freeNetwork();
 }
 
 std::string Scu::AssociationText() const {
@@ -126,8 +129,19 @@ void Scu::Connect() {
     // The connection time-out is a process-wide setting of DCMTK; set it
     // for this connection right before connecting.
     setConnectionTimeout(params_.timeouts.connectSeconds);
+    if (params_.tls.enabled && !tls_) {
+        tls_ = std::make_unique<TlsClient>(params_.tls, peer_.host, AssociationText());
+    }
+    BoundSocketWaits(tls_ != nullptr, params_.timeouts.associationSeconds);
     OFCondition cond = initNetwork();
     if (cond.bad()) throw NetworkError(AssociationText(), cond, params_.timeouts.associationSeconds);
+    if (tls_) {
+        if (useSecureConnection(tls_->layer()).bad()) {
+            freeNetwork();
+            throw DicomError(kErrTlsSettings, AssociationText() + " failed: the TLS layer cannot be used");
+        }
+        tls_->BeginHandshake();
+    }
     cond = negotiateAssociation();
     if (cond.good()) return;
     if (cond == DUL_ASSOCIATIONREJECTED) {
@@ -135,7 +149,10 @@ void Scu::Connect() {
         freeNetwork();
         throw DicomError(kErrAssociationRejected, AssociationText() + " " + reason);
     }
-    DicomError error = NetworkError(AssociationText(), cond, params_.timeouts.associationSeconds);
+    std::optional<DicomError> tlsError;
+    if (tls_) tlsError = tls_->Failure(AssociationText(), cond, params_.timeouts.associationSeconds);
+    DicomError error =
+        tlsError ? *tlsError : NetworkError(AssociationText(), cond, params_.timeouts.associationSeconds);
     if (isConnected()) Abort();
     freeNetwork();
     throw error;

@@ -4,6 +4,7 @@
 // adapter.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "dcmtk/dcmnet/scu.h"
 #include "dicom/Toolkit.h"
 #include "dicom/dcmtk/DcmtkErrors.h"
+#include "dicom/dcmtk/DcmtkTls.h"
 
 namespace pelko::dicom::dcmtk {
 
@@ -28,8 +30,9 @@ public:
     // (one presentation context each, in this order of preference).
     void Propose(const std::string& abstractSyntax, const std::vector<std::string>& transferSyntaxes);
 
-    // Opens the association. Throws DicomError (refused, no connection,
-    // time-out, no accepted presentation context).
+    // Opens the association, over TLS when the parameters say so. Throws
+    // DicomError (refused, no connection, time-out, no accepted presentation
+    // context, TLS settings or handshake).
     void Connect();
 
     // The accepted presentation context for `abstractSyntax`, the first in
@@ -53,6 +56,7 @@ private:
     Peer peer_;
     int dimseTimeoutSeconds_;
     std::vector<std::pair<std::string, std::string>> proposed_;  // abstract, transfer syntax
+    std::unique_ptr<TlsClient> tls_;  // outlives the network: freed in the destructor
 };
 
 }  // namespace pelko::dicom::dcmtk

@@ -5,6 +5,7 @@
 
 #include "dcmtk/config/osconfig.h"
 #include "dcmtk/oflog/oflog.h"
+#include "dicom/dcmtk/DcmtkEcho.h"
 #include "dicom/dcmtk/DcmtkQueryAssociation.h"
 #include "dicom/dcmtk/DcmtkStoreAssociation.h"
 
@@ -25,6 +26,7 @@ public:
         return std::make_unique<dcmtk::DcmtkStoreAssociation>(peer);
     }
     std::unique_ptr<UidGenerator> newUidGenerator() override { return std::make_unique<DcmtkUidGenerator>(); }
+    EchoResult Echo(const AssociationParameters& peer) override { return dcmtk::DcmtkEcho(peer); }
 };
 
 }  // namespace
