@@ -160,7 +160,7 @@ TEST_F(OverTls, AnArchiveThatRequiresOurCertificate) {
         std::vector<std::string> found;
         std::string logged;  // in the description, "" for none
     } cases[] = {
-        {false, {}, "the archive requires a client certificate, and none is set"},
+        {false, {}, "requires a client certificate, and none is set"},
         {true, {kStudyA, kStudyB}, ""},
     };
     for (const auto& c : cases) {
