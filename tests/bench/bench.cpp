@@ -24,8 +24,9 @@
 // Message boxes that Pelko shows (the send summary, the 400 limit) are
 // closed as soon as they show; their showing is part of the time.
 //
-// Usage: bench [rounds [start-up]]; "start-up" runs that row only. Not run
-// by CTest.
+// Usage: bench [rounds [start-up | search [matches]]]; "start-up" runs that
+// row only, "search" the search rows only (with tuned peers; `matches` picks
+// one of them), e.g. to run under a profiler. Not run by CTest.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -286,8 +287,10 @@ private:
 
 // ------------------------------------------------------------ rows
 
-void SearchRows(const std::string& peers, const std::string& self, Pelko& pelko, BoxCloser& boxes) {
+void SearchRows(const std::string& peers, const std::string& self, Pelko& pelko, BoxCloser& boxes,
+                int only = 0) {
     for (int matches : {10, 100, 399, 20000}) {
+        if (only != 0 && matches != only) continue;
         Archive archive(matches, self);
         test::IniValues ini;
         ini.archiveAet = "ARCHIVE";
@@ -513,6 +516,8 @@ int main(int argc, char* argv[]) {
     if (argc == 3 && std::string(argv[1]) == "--archive") return ArchiveMain(std::atoi(argv[2]));
     if (argc >= 2) kRounds = std::max(1, std::atoi(argv[1]));
     const bool startUpOnly = argc >= 3 && std::string(argv[2]) == "start-up";
+    const bool searchOnly = argc >= 3 && std::string(argv[2]) == "search";
+    const int searchMatches = searchOnly && argc >= 4 ? std::atoi(argv[3]) : 0;
     const std::string self = fs::canonical("/proc/self/exe").string();
 
     dicom::ConfigureDcmtkLogging(false);
@@ -535,8 +540,12 @@ int main(int argc, char* argv[]) {
     std::vector<std::string> uids;
     for (int i = 1; i <= 20; ++i) uids.push_back("1.2.826.0.1.3680043.9.7311.900." + std::to_string(i));
 
+    if (searchOnly) {
+        Pelko pelko;
+        SearchRows("tuned", self, pelko, boxes, searchMatches);
+    }
     for (const bool tuned : {true, false}) {
-        if (startUpOnly) break;
+        if (startUpOnly || searchOnly) break;
         g_peersTuned = tuned;
         const std::string peers = tuned ? "tuned" : "shipped";
         auto dest1 = StartPeers([] { return std::make_unique<test::StoreScpFixture>("DEST1"); });
@@ -555,7 +564,7 @@ int main(int argc, char* argv[]) {
         SearchRows(peers, self, pelko, boxes);
         SendRows(peers, pelko, boxes, *orthanc, {dest1.get(), dest2.get()}, uids);
     }
-    StartUpRows();
+    if (!searchOnly) StartUpRows();
 
     std::getline(std::ifstream("/proc/loadavg"), load);
     std::printf("\nLoad after: %s\n", load.c_str());
