@@ -447,6 +447,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
 bool WindowShown(const std::string& display, const std::string& title) {
     const pid_t pid = Spawn({"/usr/bin/xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"},
                             {"DISPLAY=" + display});
+    if (pid <= 0) return false;
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -460,17 +461,31 @@ double ResidentMb(pid_t pid) {
 }
 
 // Starts `program`, waits for its window titled `title`; the time to it and
-// the resident memory then (after a short settling).
+// the resident memory then (after a short settling). A program that ends
+// before its window shows (it could not reach the display) fails at once.
 std::pair<double, double> StartUp(const std::string& program, const std::string& title, const std::string& display,
                                   const fs::path& runtime) {
     const auto start = Clock::now();
     const pid_t pid = Spawn({program}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime.string()});
+    if (pid <= 0) {
+        Check(false, title + " did not start");
+        return {-1, 0};
+    }
     double shown = -1;
+    bool ended = false;
     while (Clock::now() - start < std::chrono::seconds(30)) {
         if (WindowShown(display, title)) {
             shown = Ms(Clock::now() - start);
             break;
         }
+        if (::waitpid(pid, nullptr, WNOHANG) == pid) {
+            ended = true;
+            break;
+        }
+    }
+    if (ended) {
+        Check(false, title + " ended before its window showed");
+        return {-1, 0};
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const double rss = ResidentMb(pid);
@@ -485,8 +500,13 @@ void StartUpRows() {
     while (fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) ++number;
     const std::string display = ":" + std::to_string(number);
     test::TempDir dir;
-    test::ChildProcess xvfb({"/usr/bin/Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
-                            dir / "xvfb.log");
+    // -noreset: without it the server resets whenever its last client
+    // leaves (the program of the previous measure is killed), and a program
+    // that connects during the reset gets no display and ends without a
+    // window; the minimal window, which connects soonest, was hit most.
+    test::ChildProcess xvfb(
+        {"/usr/bin/Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+        dir / "xvfb.log");
     const auto deadline = Clock::now() + std::chrono::seconds(20);
     while (!fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) && Clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
