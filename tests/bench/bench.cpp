@@ -24,8 +24,9 @@
 // Message boxes that Pelko shows (the send summary, the 400 limit) are
 // closed as soon as they show; their showing is part of the time.
 //
-// Usage: bench [rounds [start-up]]; "start-up" runs that row only. Not run
-// by CTest.
+// Usage: bench [rounds [start-up | search [matches]]]; "start-up" runs that
+// row only, "search" the search rows only (with tuned peers; `matches` picks
+// one of them), e.g. to run under a profiler. Not run by CTest.
 
 #include <fcntl.h>
 #include <signal.h>
@@ -286,8 +287,10 @@ private:
 
 // ------------------------------------------------------------ rows
 
-void SearchRows(const std::string& peers, const std::string& self, Pelko& pelko, BoxCloser& boxes) {
+void SearchRows(const std::string& peers, const std::string& self, Pelko& pelko, BoxCloser& boxes,
+                int only = 0) {
     for (int matches : {10, 100, 399, 20000}) {
+        if (only != 0 && matches != only) continue;
         Archive archive(matches, self);
         test::IniValues ini;
         ini.archiveAet = "ARCHIVE";
@@ -444,6 +447,7 @@ pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>
 bool WindowShown(const std::string& display, const std::string& title) {
     const pid_t pid = Spawn({"/usr/bin/xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"},
                             {"DISPLAY=" + display});
+    if (pid <= 0) return false;
     int status = 0;
     ::waitpid(pid, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -457,17 +461,31 @@ double ResidentMb(pid_t pid) {
 }
 
 // Starts `program`, waits for its window titled `title`; the time to it and
-// the resident memory then (after a short settling).
+// the resident memory then (after a short settling). A program that ends
+// before its window shows (it could not reach the display) fails at once.
 std::pair<double, double> StartUp(const std::string& program, const std::string& title, const std::string& display,
                                   const fs::path& runtime) {
     const auto start = Clock::now();
     const pid_t pid = Spawn({program}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime.string()});
+    if (pid <= 0) {
+        Check(false, title + " did not start");
+        return {-1, 0};
+    }
     double shown = -1;
+    bool ended = false;
     while (Clock::now() - start < std::chrono::seconds(30)) {
         if (WindowShown(display, title)) {
             shown = Ms(Clock::now() - start);
             break;
         }
+        if (::waitpid(pid, nullptr, WNOHANG) == pid) {
+            ended = true;
+            break;
+        }
+    }
+    if (ended) {
+        Check(false, title + " ended before its window showed");
+        return {-1, 0};
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     const double rss = ResidentMb(pid);
@@ -482,8 +500,13 @@ void StartUpRows() {
     while (fs::exists("/tmp/.X" + std::to_string(number) + "-lock")) ++number;
     const std::string display = ":" + std::to_string(number);
     test::TempDir dir;
-    test::ChildProcess xvfb({"/usr/bin/Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
-                            dir / "xvfb.log");
+    // -noreset: without it the server resets whenever its last client
+    // leaves (the program of the previous measure is killed), and a program
+    // that connects during the reset gets no display and ends without a
+    // window; the minimal window, which connects soonest, was hit most.
+    test::ChildProcess xvfb(
+        {"/usr/bin/Xvfb", display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp", "-noreset"},
+        dir / "xvfb.log");
     const auto deadline = Clock::now() + std::chrono::seconds(20);
     while (!fs::exists("/tmp/.X11-unix/X" + std::to_string(number)) && Clock::now() < deadline) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -513,6 +536,8 @@ int main(int argc, char* argv[]) {
     if (argc == 3 && std::string(argv[1]) == "--archive") return ArchiveMain(std::atoi(argv[2]));
     if (argc >= 2) kRounds = std::max(1, std::atoi(argv[1]));
     const bool startUpOnly = argc >= 3 && std::string(argv[2]) == "start-up";
+    const bool searchOnly = argc >= 3 && std::string(argv[2]) == "search";
+    const int searchMatches = searchOnly && argc >= 4 ? std::atoi(argv[3]) : 0;
     const std::string self = fs::canonical("/proc/self/exe").string();
 
     dicom::ConfigureDcmtkLogging(false);
@@ -535,8 +560,12 @@ int main(int argc, char* argv[]) {
     std::vector<std::string> uids;
     for (int i = 1; i <= 20; ++i) uids.push_back("1.2.826.0.1.3680043.9.7311.900." + std::to_string(i));
 
+    if (searchOnly) {
+        Pelko pelko;
+        SearchRows("tuned", self, pelko, boxes, searchMatches);
+    }
     for (const bool tuned : {true, false}) {
-        if (startUpOnly) break;
+        if (startUpOnly || searchOnly) break;
         g_peersTuned = tuned;
         const std::string peers = tuned ? "tuned" : "shipped";
         auto dest1 = StartPeers([] { return std::make_unique<test::StoreScpFixture>("DEST1"); });
@@ -555,7 +584,7 @@ int main(int argc, char* argv[]) {
         SearchRows(peers, self, pelko, boxes);
         SendRows(peers, pelko, boxes, *orthanc, {dest1.get(), dest2.get()}, uids);
     }
-    StartUpRows();
+    if (!searchOnly) StartUpRows();
 
     std::getline(std::ifstream("/proc/loadavg"), load);
     std::printf("\nLoad after: %s\n", load.c_str());

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 #include "app/qt/MainWindow.h"
 #include "query/qt/OptionalDateEdit.h"
@@ -193,6 +194,21 @@ TEST_F(SearchWidgetTest, SendStaysDisabledUntilARowIsPicked) {
     }
     EXPECT_FALSE(menu->isVisible());
     EXPECT_EQ(grid->selectedRowCount(), 1);  // the pick replaced "Mark all"
+}
+
+// Rows filled while the redraw is off are laid out, scroll bar included, as
+// soon as it is on again, before any event runs: the list is painted once in
+// its final shape, not a second time (all of it) when the scroll bar comes.
+TEST_F(SearchWidgetTest, HeldRowsComeWithTheirScrollBarAtOnce) {
+    grid->setRedraw(false);
+    for (int r = 1; r <= 200; ++r) {
+        grid->addRow();
+        grid->setCell(r, 2, "20240301");
+    }
+    EXPECT_EQ(grid->model()->rowCount(), 0);
+    grid->setRedraw(true);
+    EXPECT_EQ(grid->model()->rowCount(), 200);
+    EXPECT_TRUE(grid->verticalScrollBar()->isVisible());
 }
 
 TEST_F(SearchWidgetTest, NoDataRowDoesNotEnableSend) {

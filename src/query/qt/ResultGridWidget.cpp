@@ -218,7 +218,15 @@ void ResultGridWidget::setRedraw(bool on) {
         model_->holdNewRows(!on);
     }
     setUpdatesEnabled(on);
-    if (on) viewport()->update();
+    if (!on) return;
+    // The new rows are laid out and the scroll bars shown or hidden now, not
+    // on later events: the list is painted once, already in its final shape,
+    // instead of again (all of it) when the scroll bar comes.
+    executeDelayedItemsLayout();
+    updateGeometries();
+    setVerticalScrollBarPolicy(verticalScrollBarPolicy());    // lays the scroll bars out at once
+    setHorizontalScrollBarPolicy(horizontalScrollBarPolicy());
+    viewport()->update();
 }
 
 void ResultGridWidget::addRow() {
