@@ -420,32 +420,8 @@ void SendRows(const std::string& peers, Pelko& pelko, BoxCloser& boxes, test::Or
 
 // ------------------------------------------------------------ start-up
 
-pid_t Spawn(const std::vector<std::string>& argv, const std::vector<std::string>& extraEnv) {
-    // The environment with `extraEnv`'s variables replaced.
-    std::vector<std::string> env = extraEnv;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry(*e);
-        const std::string name = entry.substr(0, entry.find('=') + 1);
-        if (std::none_of(extraEnv.begin(), extraEnv.end(), [&](const std::string& x) { return x.rfind(name, 0) == 0; }))
-            env.push_back(entry);
-    }
-    std::vector<char*> args, envp;
-    for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
 bool WindowShown(const std::string& display, const std::string& title) {
-    const pid_t pid = Spawn({"/usr/bin/xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"},
+    const pid_t pid = test::SpawnQuietly({"/usr/bin/xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"},
                             {"DISPLAY=" + display});
     if (pid <= 0) return false;
     int status = 0;
@@ -466,7 +442,7 @@ double ResidentMb(pid_t pid) {
 std::pair<double, double> StartUp(const std::string& program, const std::string& title, const std::string& display,
                                   const fs::path& runtime) {
     const auto start = Clock::now();
-    const pid_t pid = Spawn({program}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime.string()});
+    const pid_t pid = test::SpawnQuietly({program}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime.string()});
     if (pid <= 0) {
         Check(false, title + " did not start");
         return {-1, 0};

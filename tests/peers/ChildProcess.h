@@ -27,8 +27,14 @@ private:
     pid_t pid_ = -1;
 };
 
+// Starts a program with its output discarded and this process's
+// environment, with the variables in `extraEnv` ("NAME=value") set; its
+// process id, or -1 when it could not be started. args[0] is the program's
+// path.
+pid_t SpawnQuietly(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv = {});
+
 // Runs a program to its end with its output discarded; true when it exited
 // with 0. args[0] is the program's path.
-bool RunQuietly(std::vector<std::string> args);
+bool RunQuietly(const std::vector<std::string>& args);
 
 }  // namespace pelko::test
