@@ -41,8 +41,11 @@ public:
         kit_.runPumping([&] { result = inner_->Find(identifier); });
         return result;
     }
-    void Move(const std::string& studyUid, const std::string& destination) override {
-        kit_.runPumping([&] { inner_->Move(studyUid, destination); });
+    MoveResult Move(const std::string& studyUid, const std::string& destination,
+                    MoveObserver* observer) override {
+        MoveResult result;
+        kit_.runPumping([&] { result = inner_->Move(studyUid, destination, observer); });
+        return result;
     }
 };
 
@@ -65,7 +68,8 @@ public:
 
 PumpingToolkit::PumpingToolkit(Toolkit& inner)
     : PumpingToolkit(
-          inner, [] { QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents); },
+          inner,
+          [] { QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents); },
           // The event dispatcher of the thread that made this toolkit (the
           // window's); its wake-up is kept until its next wait if none runs.
           [thread = QThread::currentThread()] {
@@ -84,7 +88,9 @@ std::unique_ptr<StoreAssociation> PumpingToolkit::newStoreAssociation(const Asso
     return std::make_unique<PumpingStore>(*this, inner_.newStoreAssociation(peer));
 }
 
-std::unique_ptr<UidGenerator> PumpingToolkit::newUidGenerator() { return inner_.newUidGenerator(); }
+std::unique_ptr<UidGenerator> PumpingToolkit::newUidGenerator() {
+    return inner_.newUidGenerator();
+}
 
 EchoResult PumpingToolkit::Echo(const AssociationParameters& peer) {
     EchoResult result;

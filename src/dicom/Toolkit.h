@@ -11,6 +11,7 @@
 #include <compare>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -116,6 +117,48 @@ private:
     std::vector<Dataset> items_;
 };
 
+// The sub-operation counts of a C-MOVE response (PS3.4 C.4.2.1.4.2). An
+// archive may leave any of them out; Remaining is absent then, the others
+// count as 0.
+struct MoveCounts {
+    std::optional<int> remaining;
+    int completed = 0;
+    int failed = 0;
+    int warning = 0;
+    bool operator==(const MoveCounts&) const = default;
+};
+
+// Follows one C-MOVE. Its members are called on the thread that runs the
+// move (with PumpingToolkit, a worker thread): implementations must be
+// thread-safe.
+class MoveObserver {
+public:
+    virtual ~MoveObserver() = default;
+    // Each pending response, in the order received.
+    virtual void Pending(const MoveCounts& counts) = 0;
+    // Asked at least every 200 ms while the move waits for the archive. Once
+    // it answers true, a C-CANCEL with the move's Message ID goes out (once).
+    virtual bool CancelRequested() const = 0;
+};
+
+// How long the archive has, after a C-CANCEL of a move, to send its final
+// response before the association is aborted.
+inline constexpr int kMoveCancelGraceSeconds = 10;
+
+// What a C-MOVE ended with when it did not fail.
+struct MoveResult {
+    enum class Cancel {
+        None,         // not cancelled: the move finished
+        Confirmed,    // cancelled; the archive sent its final response in the grace period
+        Unconfirmed,  // cancelled; no final response in the grace period: association aborted
+    };
+    // The final response's counts, or the last pending ones when the final
+    // response has none (never lower than any count received).
+    MoveCounts counts;
+    Cancel cancel = Cancel::None;
+    bool operator==(const MoveResult&) const = default;
+};
+
 // C-FIND and C-MOVE client towards the archive (Study Root), on the
 // parameters it was made with.
 class QueryAssociation {
@@ -129,8 +172,12 @@ public:
     virtual DatasetList Find(const Dataset& identifier) = 0;
     // Study-level C-MOVE of `studyUid` to the AE title `destination`. The
     // association is opened on first use and kept for further moves. Throws
-    // DicomError on any failure, including failed or warning sub-operations.
-    virtual void Move(const std::string& studyUid, const std::string& destination) = 0;
+    // DicomError on any failure, including failed or warning sub-operations,
+    // unless the move was cancelled: a cancelled move returns its result
+    // (Cancel::Confirmed or Cancel::Unconfirmed) whatever the final status.
+    // `observer`, when given, follows the pending responses and may cancel.
+    virtual MoveResult Move(const std::string& studyUid, const std::string& destination,
+                            MoveObserver* observer = nullptr) = 0;
 };
 
 // C-STORE client towards the archive, for one SOP class.

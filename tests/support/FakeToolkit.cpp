@@ -17,10 +17,12 @@ public:
         return kit_.findResult;
     }
 
-    void Move(const std::string& studyUid, const std::string& destination) override {
+    dicom::MoveResult Move(const std::string& studyUid, const std::string& destination,
+                           dicom::MoveObserver*) override {
         MoveCall call{peer_, destination, studyUid, id_};
         if (kit_.onMove) kit_.onMove(call);
         kit_.moves.push_back(call);
+        return {};
     }
 
 private:
@@ -77,7 +79,9 @@ std::unique_ptr<dicom::StoreAssociation> FakeToolkit::newStoreAssociation(
     return std::make_unique<FakeStore>(*this, peer);
 }
 
-std::unique_ptr<dicom::UidGenerator> FakeToolkit::newUidGenerator() { return std::make_unique<FakeUids>(*this); }
+std::unique_ptr<dicom::UidGenerator> FakeToolkit::newUidGenerator() {
+    return std::make_unique<FakeUids>(*this);
+}
 
 dicom::EchoResult FakeToolkit::Echo(const dicom::AssociationParameters& peer) {
     echoes.push_back(peer);

@@ -160,7 +160,8 @@ DatasetList DcmtkQueryAssociation::Find(const Dataset& identifier) {
     return std::move(scu.results_);
 }
 
-void DcmtkQueryAssociation::Move(const std::string& studyUid, const std::string& destination) {
+MoveResult DcmtkQueryAssociation::Move(const std::string& studyUid, const std::string& destination,
+                                       MoveObserver* /*observer: followed once the association is our own*/) {
     const Peer peer{params_.calledAET, params_.host, params_.port};
     const std::string operation = "C-MOVE of study " + studyUid + " to " + destination + " on " + peer.Text();
     // An empty UID would be universal matching: the whole archive.
@@ -200,6 +201,9 @@ void DcmtkQueryAssociation::Move(const std::string& studyUid, const std::string&
     if (scu.failed_ > 0 || scu.warning_ > 0) {
         throw DicomError(kErrSubOperationsFailed, operation + " failed: " + counts);
     }
+    MoveResult result;
+    result.counts.completed = scu.completed_;
+    return result;
 }
 
 }  // namespace pelko::dicom::dcmtk

@@ -22,7 +22,8 @@ public:
 
     // The first call opens the association, later calls reuse it (a new one
     // is opened when the peer has dropped it); the destructor releases it.
-    void Move(const std::string& studyUid, const std::string& destination) override;
+    MoveResult Move(const std::string& studyUid, const std::string& destination,
+                    MoveObserver* observer) override;
 
 private:
     AssociationParameters params_;
