@@ -126,7 +126,7 @@ void StudySearch::showCleaned(const SearchCriteria& before, const SearchCriteria
 }
 
 void StudySearch::runSteps(const SearchCriteria& asked) {
-    shell_.setSendEnabled(false);
+    grid_.allowSend(false);
 
     const SearchCriteria criteria = Cleaned(asked);
     showCleaned(asked, criteria);
@@ -165,8 +165,7 @@ dicom::DatasetList StudySearch::find(const SearchCriteria& criteria) {
 
 void StudySearch::fillGrid() {
     if (results_.Count() == 0) {
-        grid_.addRow();
-        grid_.setCell(grid_.rowCount(), kStudyDateColumn, kNoData, true);
+        grid_.addNoDataRow();
         return;
     }
 
@@ -175,18 +174,18 @@ void StudySearch::fillGrid() {
         shell_.processEvents();
         const dicom::Dataset& study = results_[static_cast<std::size_t>(i)];
         const dicom::AttributeList& a = study.Attributes();
-        grid_.addRow();
-        const int row = grid_.rowCount();
-        grid_.setCell(row, 1, study.StudyInstanceUID());
-        grid_.setCell(row, 2, a.Item(dicom::tags::StudyDate), true);
-        grid_.setCell(row, 3, study.PatientID());
-        grid_.setCell(row, 4, Replaced(study.PatientName(), '^', ' '));
-        grid_.setCell(row, 5, study.PatientSex(), true);
-        grid_.setCell(row, 6, study.PatientBirthDate(), true);
-        grid_.setCell(row, 7, a.Item(dicom::tags::StudyTime), true);
-        grid_.setCell(row, 8, study.StudyDescription());
-        grid_.setCell(row, 9, study.AccessionNumber());
-        grid_.setCell(row, 10, a.Item(dicom::tags::Modality), true);
+        grid_.addStudy({
+            .studyInstanceUid = study.StudyInstanceUID(),
+            .studyDate = a.Item(dicom::tags::StudyDate),
+            .patientId = study.PatientID(),
+            .patientName = Replaced(study.PatientName(), '^', ' '),
+            .sex = study.PatientSex(),
+            .birthDate = study.PatientBirthDate(),
+            .studyTime = a.Item(dicom::tags::StudyTime),
+            .description = study.StudyDescription(),
+            .accessionNumber = study.AccessionNumber(),
+            .modality = a.Item(dicom::tags::Modality),
+        });
     }
 }
 

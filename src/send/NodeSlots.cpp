@@ -81,14 +81,6 @@ void NodeSlots::setMarked(int slot, bool marked) {
     view_.setSlotMarked(slot, marked);
 }
 
-std::vector<std::string> NodeSlots::SelectedNodes() const {
-    std::vector<std::string> selected;
-    for (const auto& s : slots_) {
-        if (s.shown && s.marked) selected.push_back(s.aeTitle);
-    }
-    return selected;
-}
-
 void NodeSlots::SaveMarks() {
     for (int i = 0; i < kNodeSlots; ++i) {
         shell_.processEvents();

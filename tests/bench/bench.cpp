@@ -382,11 +382,8 @@ void SendRows(const std::string& peers, Pelko& pelko, BoxCloser& boxes, test::Or
     for (std::size_t count : {1u, 5u, 20u}) {
         // The first `count` rows of the list, and their study UIDs.
         grid.clearSelection();
-        std::vector<std::string> chosen;
-        for (int row = 1; row <= static_cast<int>(count); ++row) {
-            grid.selectCell(row, query::kUidColumn);
-            chosen.push_back(grid.cellText(row, query::kUidColumn));
-        }
+        for (int row = 1; row <= static_cast<int>(count); ++row) grid.selectRow(row);
+        const std::vector<std::string> chosen = grid.selectedStudyUids();
         // Each Send disables itself until the user picks a row again.
         const auto pickRow = [&grid] {
             grid.selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDate>
 #include <QFrame>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -51,7 +50,7 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     hooks.rebuildNodes = [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); };
     hooks.saveMarks = [this] { nodeButtons_->nodeSlots().SaveMarks(); };
     logic_ = std::make_unique<MainWindowLogic>(static_cast<MainWindowView&>(*this), static_cast<Shell&>(*this),
-                                               settings_, errors_, services_.clock, hooks);
+                                               settings_, errors_, hooks);
 }
 
 MainWindow::~MainWindow() = default;
@@ -95,6 +94,7 @@ void MainWindow::buildWidgets() {
     connect(searchPresets_, &SearchPresets::weekPressed, searchPanel_, &SearchPanel::searchWeek);
 
     gridLayout->addWidget(grid_);
+    connect(grid_, &ResultGridWidget::sendAllowed, sendButton_, &QWidget::setEnabled);
     sendButton_->bind(*this, settings_, errors_, services_.toolkit, *grid_, nodeButtons_->nodeSlots(), gate_);
 }
 
@@ -162,8 +162,6 @@ void MainWindow::setBusyPointer(bool busy) {
     }
 }
 
-void MainWindow::setSendEnabled(bool enabled) { sendButton_->setEnabled(enabled); }
-
 // --- MainWindowView
 
 QSize MainWindow::frameExtra() const {
@@ -190,16 +188,6 @@ int MainWindow::outerHeightTwips() const { return frameGeometry().height() * kTw
 void MainWindow::setGridWidthTwips(int twips) { gridArea_->resize(Px(twips), gridArea_->height()); }
 
 void MainWindow::setGridHeightTwips(int twips) { gridArea_->resize(gridArea_->width(), Px(twips)); }
-
-void MainWindow::setDatePickersTo(std::chrono::year_month_day today) {
-    searchPanel_->showDateInPickers(QDate(static_cast<int>(today.year()),
-                                          static_cast<int>(static_cast<unsigned>(today.month())),
-                                          static_cast<int>(static_cast<unsigned>(today.day()))));
-}
-
-void MainWindow::fillSexList(const std::vector<std::string>& items) { searchPanel_->fillSexList(items); }
-
-void MainWindow::clearDatePickerTicks() { searchPanel_->untickDatePickers(); }
 
 // --- lifecycle
 

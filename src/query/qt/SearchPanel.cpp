@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "base/Twips.h"
+#include "log/Clock.h"
 #include "query/qt/OptionalDateEdit.h"
 
 namespace pelko::ui {
@@ -126,6 +127,11 @@ SearchPanel::SearchPanel(const SearchServices& services, QWidget* parent) : QWid
     // like in the other fields.
     sex_->setInsertPolicy(QComboBox::NoInsert);
     sex_->installEventFilter(new SexKeyFilter(sex_, [this] { searchButton_->click(); }));
+    sex_->addItems({QStringLiteral("O"), QStringLiteral("M"), QStringLiteral("F")});
+    sex_->setCurrentIndex(-1);
+    const QDate today = *ToQDate(services.clock.now().date);
+    studyDate_->setShownDate(today);
+    birthDate_->setShownDate(today);
 
     logic_ = std::make_unique<query::StudySearch>(static_cast<query::SearchPanelView&>(*this), services.grid, services.shell, services.settings,
                                                   services.toolkit, services.errors, services.clock,
@@ -149,21 +155,6 @@ void SearchPanel::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QWidget::keyPressEvent(event);
-}
-
-void SearchPanel::showDateInPickers(const QDate& today) {
-    studyDate_->setShownDate(today);
-    birthDate_->setShownDate(today);
-}
-
-void SearchPanel::fillSexList(const std::vector<std::string>& items) {
-    for (const auto& item : items) sex_->addItem(QString::fromStdString(item));
-    sex_->setCurrentIndex(-1);
-}
-
-void SearchPanel::untickDatePickers() {
-    birthDate_->setTicked(false);
-    studyDate_->setTicked(false);
 }
 
 std::vector<QWidget*> SearchPanel::focusOrder() const {

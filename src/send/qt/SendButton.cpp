@@ -15,8 +15,9 @@ SendButton::SendButton(QWidget* parent) : QPushButton(QStringLiteral("Send"), pa
 }
 
 void SendButton::bind(Shell& shell, config::Settings& settings, ErrorReporter& errors, dicom::Toolkit& toolkit,
-                      const query::ResultGridView& grid, const send::NodeSlots& nodes, ActionGate& gate) {
-    logic_ = std::make_unique<send::Sender>(shell, settings, errors, toolkit, grid, nodes, gate);
+                      const query::StudySelection& grid, const send::NodeSlots& nodes, ActionGate& gate) {
+    logic_ = std::make_unique<send::Sender>(shell, static_cast<send::SendSwitch&>(*this), settings, errors, toolkit,
+                                            grid, nodes, gate);
 }
 
 SendButton::~SendButton() = default;
