@@ -16,7 +16,8 @@ void MainWindowLogic::Load() {
         view_.setOuterWidthTwips(kStartWidthTwips);
     });
     SkipOnFailure([&] {
-        if (auto height = settings_.ReadSearchHeight(); height && *height > 0) view_.setOuterHeightTwips(*height);
+        if (auto height = settings_.ReadSearchHeight(); height && *height > 0)
+            view_.setOuterHeightTwips(*height);
     });
 
     errors_.Run("Form_Load", Report::LogThenSeeLog, [&] {

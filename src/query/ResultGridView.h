@@ -32,7 +32,7 @@ struct GridColumn {
     std::string title;
     std::optional<int> widthPixels;  // none: the grid's default width
     bool shown = true;
-    bool centred = false;                   // its cells' alignment
+    bool centred = false;                    // its cells' alignment
     std::string StudyRow::*value = nullptr;  // what its cells show
 };
 

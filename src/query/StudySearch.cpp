@@ -4,6 +4,7 @@
 
 #include "base/ActionGate.h"
 #include "base/Shell.h"
+#include "base/Text.h"
 #include "config/Settings.h"
 #include "log/Clock.h"
 #include "log/Error.h"
@@ -89,7 +90,8 @@ void StudySearch::Today() {
 void StudySearch::Yesterday() {
     auto pass = gate_.tryEnter();
     if (!pass) return;
-    const std::chrono::year_month_day yesterday{std::chrono::sys_days{clock_.now().date} - std::chrono::days{1}};
+    const std::chrono::year_month_day yesterday{std::chrono::sys_days{clock_.now().date} -
+                                                std::chrono::days{1}};
     runPreset(yesterday, {yesterday, std::nullopt});
 }
 

@@ -43,8 +43,8 @@ void NodeSlots::rebuild() {
         nodes[i] = settings_.ReadNodeEntry(n);
         const config::SavedMark mark = settings_.ReadSavedMark(n);
         if (!mark.value) {
-            throw Error(kErrSavedMark,
-                        "Saved mark Active/" + std::to_string(n) + " is not a boolean: \"" + mark.text + "\"");
+            throw Error(kErrSavedMark, "Saved mark Active/" + std::to_string(n) + " is not a boolean: \"" +
+                                           mark.text + "\"");
         }
         savedMark[i] = *mark.value;
         if (nodes[i].empty()) break;

@@ -26,7 +26,8 @@ const std::string& RequireUid(const std::string& uid, std::size_t n) {
 }  // namespace
 
 Sender::Sender(Shell& shell, SendSwitch& button, config::Settings& settings, ErrorReporter& errors,
-               dicom::Toolkit& toolkit, const query::StudySelection& grid, const NodeSlots& nodes, ActionGate& gate)
+               dicom::Toolkit& toolkit, const query::StudySelection& grid, const NodeSlots& nodes,
+               ActionGate& gate)
     : shell_(shell),
       button_(button),
       settings_(settings),

@@ -47,7 +47,8 @@ public:
 class Sender {
 public:
     Sender(Shell& shell, SendSwitch& button, config::Settings& settings, ErrorReporter& errors,
-           dicom::Toolkit& toolkit, const query::StudySelection& grid, const NodeSlots& nodes, ActionGate& gate);
+           dicom::Toolkit& toolkit, const query::StudySelection& grid, const NodeSlots& nodes,
+           ActionGate& gate);
 
     // The click on "Send". Holds the action gate for its whole run; returns
     // false, doing nothing, when another action is running.

@@ -2,12 +2,13 @@
 
 #include <optional>
 
-#include "base/ActionGate.h"
 #include "app/MainWindowLogic.h"
+#include "base/ActionGate.h"
 #include "config/Settings.h"
 #include "log/Error.h"
 #include "log/Logger.h"
 #include "support/FakeShell.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 
 namespace pelko {
@@ -86,8 +87,7 @@ TEST_P(StartHeightTest, HeightComesFromTheSettings) {
 
 INSTANTIATE_TEST_SUITE_P(
     Values, StartHeightTest,
-    ::testing::Values(HeightCase{"", {10000}},
-                      HeightCase{"[Size]\r\nSearchHeight=6000\r\n", {6000}},
+    ::testing::Values(HeightCase{"", {10000}}, HeightCase{"[Size]\r\nSearchHeight=6000\r\n", {6000}},
                       HeightCase{"[Size]\r\nSearchHeight=abc\r\n", {}},  // keeps the designed height
                       HeightCase{"[size]\r\nsearchheight= 8000 \r\n", {8000}},
                       HeightCase{"[Size]\r\nSearchHeight=\r\n", {}}));
@@ -106,8 +106,8 @@ TEST_F(MainWindowLogicTest, LaterFailureIsLoggedAsFormLoadAndEndsTheStartUp) {
     MainWindowLogic logic(window, shell, settings, errors,
                           hooks(Error(380, "Invalid property value"), Error(5, "No nodes")));
     logic.Load();
-    EXPECT_EQ(shell.messages,
-              std::vector<std::string>{"error: There was an error.\nRead the log file for more information."});
+    EXPECT_EQ(shell.messages, std::vector<std::string>{
+                                  "error: There was an error.\nRead the log file for more information."});
     EXPECT_EQ(errorLog(), "07.12.2026 10:12:12 - 380 - Invalid property value - Form_Load\r\n");
 }
 

@@ -11,7 +11,6 @@
 #include "base/ActionGate.h"
 #include "config/Settings.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
-#include "log/Clock.h"
 #include "log/ErrorReport.h"
 #include "log/Logger.h"
 #include "query/ConnectionTest.h"
@@ -22,6 +21,7 @@
 #include "support/FakeResultGrid.h"
 #include "support/FakeSearchPanel.h"
 #include "support/FakeShell.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 #include "support/TimeoutToolkit.h"
 

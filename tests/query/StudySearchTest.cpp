@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "SearchFixture.h"
+#include "base/Text.h"
 
 namespace pelko::test {
 namespace {
@@ -61,10 +62,8 @@ TEST(FilterSexKey, OnlyTheThreeLettersAndBackspace) {
         int passed;
     };
     const Case cases[] = {
-        {'M', "M", 0}, {'m', "M", 0}, {'F', "F", 0},
-        {'f', "F", 0}, {'O', "O", 0}, {'o', "O", 0},
-        {'x', {}, 0},  {'1', {}, 0},  {query::kBackspace, {}, 8},
-        {' ', {}, 0},
+        {'M', "M", 0}, {'m', "M", 0}, {'F', "F", 0}, {'f', "F", 0},       {'O', "O", 0},
+        {'o', "O", 0}, {'x', {}, 0},  {'1', {}, 0},  {kBackspace, {}, 8}, {' ', {}, 0},
     };
     for (const Case& c : cases) {
         const query::SexKeyResult r = query::FilterSexKey(c.key);
@@ -587,7 +586,7 @@ TEST_F(StudySearchTest, ActionsArrivingMidFillAreRefusedAndCloseIsDeferred) {
     ASSERT_EQ(grid.rowCount(), 4);
     EXPECT_EQ(grid.uids(), (std::vector<std::string>{"1.2.1", "1.2.2", "1.2.3", "1.2.4"}));
     EXPECT_FALSE(panel.study.has_value());  // the refused presets left the field alone
-    EXPECT_EQ(closes, 1);  // carried out once the search had ended
+    EXPECT_EQ(closes, 1);                   // carried out once the search had ended
     EXPECT_FALSE(gate.busy());
 
     shell.onProcessEvents = nullptr;

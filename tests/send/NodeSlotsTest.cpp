@@ -416,7 +416,7 @@ TEST_P(RestartTest, SaveActiveWritesTheMarksAndTheNextStartRestoresThem) {
     for (int i = 0; i < 12; ++i) {
         const auto k = static_cast<std::size_t>(i);
         ASSERT_TRUE(config::WriteIni("Forward", "Node" + std::to_string(i),
-                         k < c.nodesAtStart.size() ? c.nodesAtStart[k] : "", first.p.ini()));
+                                     k < c.nodesAtStart.size() ? c.nodesAtStart[k] : "", first.p.ini()));
     }
     FakeNodeButtons view;
     NodeSlots next(view, first.p.shell, first.p.settings, first.p.errors);

@@ -9,13 +9,13 @@
 #include "config/AppSettings.h"
 #include "config/IniFile.h"
 #include "config/Settings.h"
-#include "log/Clock.h"
 #include "log/ErrorReport.h"
 #include "log/Logger.h"
 #include "query/ResultGridView.h"
 #include "send/NodeSlots.h"
 #include "support/FakeNodeButtons.h"
 #include "support/FakeShell.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 
 namespace pelko::test {

@@ -53,9 +53,13 @@ struct Rig : send::SendSwitch {
     void removeSettings() { std::filesystem::remove(p.ini()); }
 };
 
-const std::vector<std::string> kSixCaptions = {
-    "Pelko - BETA(1 / 3)",  "Pelko - BETA(2 / 3)",  "Pelko - BETA(3 / 3)", "Pelko - DELTA(1 / 3)",
-    "Pelko - DELTA(2 / 3)", "Pelko - DELTA(3 / 3)", "Pelko"};
+const std::vector<std::string> kSixCaptions = {"Pelko - BETA(1 / 3)",
+                                               "Pelko - BETA(2 / 3)",
+                                               "Pelko - BETA(3 / 3)",
+                                               "Pelko - DELTA(1 / 3)",
+                                               "Pelko - DELTA(2 / 3)",
+                                               "Pelko - DELTA(3 / 3)",
+                                               "Pelko"};
 
 struct MoveCase {
     const char* name;
@@ -102,7 +106,9 @@ const MoveCase kMoveCases[] = {
      {"0 - Settings.ini is not available - CheckInI", "0 - Settings.ini is not available - CheckInI"}},
     {"StudyWithoutUidFailsItsDestinationOnly",
      {"1", "0", "1"},
-     [](Rig& r) { r.grid.uids = {"1.2.1", "", "1.2.2"}; },
+     [](Rig& r) {
+         r.grid.uids = {"1.2.1", "", "1.2.2"};
+     },
      {"1 ALPHA 1.2.1", "2 GAMMA 1.2.1"},
      {"Pelko - ALPHA(1 / 3)", "Pelko - GAMMA(1 / 3)", "Pelko"},
      {"error: 1008 - Selected study 2 has no Study Instance UID (ALPHA)",
@@ -226,7 +232,9 @@ const ForwardCase kForwardCases[] = {
      {kBoxA},
      {"0 - Settings.ini is not available - CheckInI"}},
     {"StudyWithoutUidEndsTheSend",
-     [](Rig& r) { r.grid.uids = {"1.2.1", "", "1.2.2"}; },
+     [](Rig& r) {
+         r.grid.uids = {"1.2.1", "", "1.2.2"};
+     },
      {kOpen, "store"},
      {"1.2.1"},
      {"error: 1008 - Selected study 2 has no Study Instance UID"},

@@ -9,11 +9,11 @@
 #include <QScrollBar>
 
 #include "app/qt/MainWindow.h"
-#include "query/qt/OptionalDateEdit.h"
-#include "log/Clock.h"
 #include "log/Logger.h"
+#include "query/qt/OptionalDateEdit.h"
 #include "query/qt/ResultGridWidget.h"
 #include "support/FakeToolkit.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 #include "ui/Controls.h"
 
@@ -203,8 +203,9 @@ TEST_F(SearchWidgetTest, SendAndSearchDisableSendUntilTheNextPick) {
     auto* search = Control<QPushButton>(&window, "cmdSearch");
     auto* send = Control<QPushButton>(&window, "cmdSend");
     search->click();
-    for (QPushButton* button : {send, search}) {
-        clickRow(1);
+    const std::pair<int, QPushButton*> steps[] = {{1, send}, {0, search}};
+    for (auto [row, button] : steps) {
+        clickRow(row);  // another row: a pick moves the current cell
         EXPECT_TRUE(send->isEnabled());
         button->click();
         EXPECT_FALSE(send->isEnabled()) << button->objectName().toStdString();
@@ -216,7 +217,9 @@ TEST_F(SearchWidgetTest, SendAndSearchDisableSendUntilTheNextPick) {
 // its final shape, not a second time (all of it) when the scroll bar comes.
 TEST_F(SearchWidgetTest, HeldRowsComeWithTheirScrollBarAtOnce) {
     grid->setRedraw(false);
-    for (int r = 1; r <= 200; ++r) grid->addStudy({.studyDate = "20240301"});
+    query::StudyRow study;
+    study.studyDate = "20240301";
+    for (int r = 1; r <= 200; ++r) grid->addStudy(study);
     EXPECT_EQ(grid->model()->rowCount(), 0);
     grid->setRedraw(true);
     EXPECT_EQ(grid->model()->rowCount(), 200);

@@ -4,10 +4,10 @@
 #include <QCloseEvent>
 #include <QFrame>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QVBoxLayout>
 
 #include "base/Twips.h"
+#include "base/qt/QtSupport.h"
 #include "config/qt/SettingsCommand.h"
 #include "log/Logger.h"
 #include "query/ConnectionTest.h"
@@ -17,19 +17,6 @@
 #include "send/qt/SendButton.h"
 
 namespace pelko::ui {
-namespace {
-
-QRect Twips(int left, int top, int width, int height) { return {Px(left), Px(top), Px(width), Px(height)}; }
-
-QFont Tahoma(double points) {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(points);
-    return font;
-}
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
 
 MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     : QMainWindow(parent),
@@ -49,8 +36,8 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     hooks.configureGrid = [this] { grid_->configureColumns(); };
     hooks.rebuildNodes = [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); };
     hooks.saveMarks = [this] { nodeButtons_->nodeSlots().SaveMarks(); };
-    logic_ = std::make_unique<MainWindowLogic>(static_cast<MainWindowView&>(*this), static_cast<Shell&>(*this),
-                                               settings_, errors_, hooks);
+    logic_ = std::make_unique<MainWindowLogic>(static_cast<MainWindowView&>(*this),
+                                               static_cast<Shell&>(*this), settings_, errors_, hooks);
 }
 
 MainWindow::~MainWindow() = default;
@@ -113,7 +100,8 @@ void MainWindow::buildMenus() {
     connect(close, &QAction::triggered, this, &QWidget::close);
     connect(settings, &QAction::triggered, this, [this] {
         // The node buttons' rebuild after a Save.
-        RunSettingsCommand(this, gate_, settings_, [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); });
+        RunSettingsCommand(this, gate_, settings_,
+                           [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); });
     });
     connect(testConnection, &QAction::triggered, this, [this] { connectionTest_->Run(); });
 }
@@ -129,7 +117,9 @@ void MainWindow::setFocusOrder() {
     order.front()->setFocus();
 }
 
-void MainWindow::load() { logic_->Load(); }
+void MainWindow::load() {
+    logic_->Load();
+}
 
 void MainWindow::bringToFront() {
     if (isMinimized()) showNormal();
@@ -141,18 +131,24 @@ void MainWindow::bringToFront() {
 // --- Shell
 
 void MainWindow::showError(const std::string& text) {
-    QMessageBox::critical(this, QString::fromUtf8(kAppTitle), Q(text));
+    ShowError(this, text);
 }
 
 void MainWindow::showInfo(const std::string& text) {
-    QMessageBox::information(this, QString::fromUtf8(kAppTitle), Q(text));
+    ShowInfo(this, text);
 }
 
-void MainWindow::processEvents() { QCoreApplication::processEvents(); }
+void MainWindow::processEvents() {
+    QCoreApplication::processEvents();
+}
 
-void MainWindow::setCaption(const std::string& caption) { setWindowTitle(Q(caption)); }
+void MainWindow::setCaption(const std::string& caption) {
+    setWindowTitle(Q(caption));
+}
 
-std::string MainWindow::caption() const { return windowTitle().toStdString(); }
+std::string MainWindow::caption() const {
+    return windowTitle().toStdString();
+}
 
 void MainWindow::setBusyPointer(bool busy) {
     if (busy) {
@@ -169,7 +165,9 @@ QSize MainWindow::frameExtra() const {
     return {frame.width() - width(), frame.height() - height()};
 }
 
-void MainWindow::moveToTopLeft() { move(0, 0); }
+void MainWindow::moveToTopLeft() {
+    move(0, 0);
+}
 
 void MainWindow::setOuterWidthTwips(int twips) {
     outerSize_.setWidth(Px(twips));
@@ -181,13 +179,21 @@ void MainWindow::setOuterHeightTwips(int twips) {
     resize(width(), outerSize_.height() - frameExtra().height());
 }
 
-int MainWindow::outerWidthTwips() const { return frameGeometry().width() * kTwipsPerPixel; }
+int MainWindow::outerWidthTwips() const {
+    return frameGeometry().width() * kTwipsPerPixel;
+}
 
-int MainWindow::outerHeightTwips() const { return frameGeometry().height() * kTwipsPerPixel; }
+int MainWindow::outerHeightTwips() const {
+    return frameGeometry().height() * kTwipsPerPixel;
+}
 
-void MainWindow::setGridWidthTwips(int twips) { gridArea_->resize(Px(twips), gridArea_->height()); }
+void MainWindow::setGridWidthTwips(int twips) {
+    gridArea_->resize(Px(twips), gridArea_->height());
+}
 
-void MainWindow::setGridHeightTwips(int twips) { gridArea_->resize(gridArea_->width(), Px(twips)); }
+void MainWindow::setGridHeightTwips(int twips) {
+    gridArea_->resize(gridArea_->width(), Px(twips));
+}
 
 // --- lifecycle
 

@@ -7,6 +7,7 @@
 #include <numeric>
 #include <stdexcept>
 
+#include "base/qt/QtSupport.h"
 #include "query/ResultGrid.h"
 
 namespace pelko::ui {
@@ -25,10 +26,6 @@ private:
     bool& flag_;
     bool old_;
 };
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 }  // namespace
 
@@ -50,8 +47,9 @@ QVariant ResultGridModel::data(const QModelIndex& index, int role) const {
         case Qt::ToolTipRole:
             return rows_[static_cast<std::size_t>(index.row())].texts[column];
         case Qt::TextAlignmentRole:
-            return QVariant::fromValue(columns_[column].centred ? Qt::Alignment(Qt::AlignCenter)
-                                                                : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+            return QVariant::fromValue(columns_[column].centred
+                                           ? Qt::Alignment(Qt::AlignCenter)
+                                           : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
         default:
             return {};
     }
@@ -151,7 +149,8 @@ ResultGridWidget::ResultGridWidget(Shell& shell, ErrorReporter& errors, ActionGa
       model_(new ResultGridModel(this)),
       selectMenu_(new QMenu(QStringLiteral("SELECT"), this)),
       logic_(std::make_unique<query::ResultGrid>(static_cast<query::ResultGridView&>(*this),
-                                                  static_cast<query::SelectMenuView&>(*this), shell, errors, gate)) {
+                                                 static_cast<query::SelectMenuView&>(*this), shell, errors,
+                                                 gate)) {
     setObjectName(QStringLiteral("grid1"));
     selectMenu_->setObjectName(QStringLiteral("mnuSelect"));
     QAction* markAll = selectMenu_->addAction(QStringLiteral("Mark all"));
@@ -170,11 +169,10 @@ ResultGridWidget::ResultGridWidget(Shell& shell, ErrorReporter& errors, ActionGa
     header->setSortIndicatorShown(false);
     header->setDefaultAlignment(Qt::AlignCenter);
     header->setHighlightSections(false);
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(9);
-    setFont(font);
+    setFont(Tahoma(9));
 
-    connect(header, &QHeaderView::sectionClicked, this, [this](int section) { logic_->HeaderClick(section + 1); });
+    connect(header, &QHeaderView::sectionClicked, this,
+            [this](int section) { logic_->HeaderClick(section + 1); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) {
                 if (changing_ || !current.isValid()) return;
@@ -188,10 +186,14 @@ ResultGridWidget::~ResultGridWidget() {
     selectionModel()->disconnect(this);
 }
 
-void ResultGridWidget::configureColumns() { logic_->ConfigureColumns(); }
+void ResultGridWidget::configureColumns() {
+    logic_->ConfigureColumns();
+}
 
 // "SELECT" opens at the pointer over the grid.
-void ResultGridWidget::popUpSelectMenu(int x, int y) { selectMenu_->popup(viewport()->mapToGlobal(QPoint(x, y))); }
+void ResultGridWidget::popUpSelectMenu(int x, int y) {
+    selectMenu_->popup(viewport()->mapToGlobal(QPoint(x, y)));
+}
 
 void ResultGridWidget::addColumn(const query::GridColumn& column) {
     Changing changing(changing_);
@@ -222,7 +224,7 @@ void ResultGridWidget::setRedraw(bool on) {
     // instead of again (all of it) when the scroll bar comes.
     executeDelayedItemsLayout();
     updateGeometries();
-    setVerticalScrollBarPolicy(verticalScrollBarPolicy());    // lays the scroll bars out at once
+    setVerticalScrollBarPolicy(verticalScrollBarPolicy());  // lays the scroll bars out at once
     setHorizontalScrollBarPolicy(horizontalScrollBarPolicy());
     viewport()->update();
 }
@@ -237,7 +239,9 @@ void ResultGridWidget::addNoDataRow() {
     model_->appendRow(query::NoDataRow(), false);
 }
 
-bool ResultGridWidget::isStudy(int row) const { return model_->isStudy(row - 1); }
+bool ResultGridWidget::isStudy(int row) const {
+    return model_->isStudy(row - 1);
+}
 
 void ResultGridWidget::selectRow(int row) {
     Changing changing(changing_);
