@@ -14,7 +14,9 @@ QFont Font(const QString& family, double points, bool bold) {
     return font;
 }
 
-QRect Twips(int left, int top, int width, int height) { return {Px(left), Px(top), Px(width), Px(height)}; }
+QRect Twips(int left, int top, int width, int height) {
+    return {Px(left), Px(top), Px(width), Px(height)};
+}
 
 void ShowError(QWidget* owner, const std::string& text) {
     QMessageBox::critical(owner, QString::fromUtf8(kAppTitle), Q(text));

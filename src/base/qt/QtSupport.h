@@ -14,11 +14,15 @@ class QWidget;
 
 namespace pelko::ui {
 
-inline QString Q(const std::string& s) { return QString::fromStdString(s); }
+inline QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 QFont Font(const QString& family, double points, bool bold = false);
 // The font of the designed forms.
-inline QFont Tahoma(double points, bool bold = false) { return Font(QStringLiteral("Tahoma"), points, bold); }
+inline QFont Tahoma(double points, bool bold = false) {
+    return Font(QStringLiteral("Tahoma"), points, bold);
+}
 
 // A designed rectangle, given in twips, in pixels.
 QRect Twips(int left, int top, int width, int height);
