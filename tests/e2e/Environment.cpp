@@ -9,7 +9,7 @@ namespace {
 
 class DcmtkLogging : public ::testing::Environment {
 public:
-    void SetUp() override { pelko::dicom::ConfigureDcmtkLogging(std::getenv("PELKO_DCMTK_LOG") != nullptr); }
+    void SetUp() override { pelko::dicom::InitializeDcmtkProcess(std::getenv("PELKO_DCMTK_LOG") != nullptr); }
 };
 
 const auto* const kDcmtkLogging = ::testing::AddGlobalTestEnvironment(new DcmtkLogging);

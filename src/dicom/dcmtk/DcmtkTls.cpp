@@ -13,6 +13,7 @@
 #include "dcmtk/dcmnet/dcmtrans.h"
 #include "dcmtk/dcmtls/tlscond.h"
 #include "dcmtk/dcmtls/tlslayer.h"
+#include "dicom/dcmtk/DcmtkAssociation.h"
 
 namespace pelko::dicom::dcmtk {
 namespace {
@@ -77,7 +78,27 @@ bool Has(const std::vector<unsigned long>& errors, std::initializer_list<int> re
 
 }  // namespace
 
-TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const std::string& operation) {
+// DCMTK's TLS layer; notes the socket of each connection it makes and bounds
+// its blocking reads and writes, so that the handshake with a peer that
+// accepts the connection and stays silent ends as a plain association
+// would. DIMSE waits for data with select() before reading, so long waits
+// between responses are not cut by the bound.
+class TlsClient::Layer : public DcmTLSTransportLayer {
+public:
+    Layer(ConnectedSocket& socket, int waitSeconds)
+        : DcmTLSTransportLayer(NET_REQUESTOR, nullptr, OFFalse), socket_(socket), waitSeconds_(waitSeconds) {}
+    DcmTransportConnection* createConnection(DcmNativeSocketType openSocket, OFBool useSecureLayer) override {
+        socket_.Take(openSocket, waitSeconds_);
+        return DcmTLSTransportLayer::createConnection(openSocket, useSecureLayer);
+    }
+
+private:
+    ConnectedSocket& socket_;
+    int waitSeconds_;
+};
+
+TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const std::string& operation,
+                     ConnectedSocket& socket, int waitSeconds) {
     const auto fail = [&](const std::string& what) {
         return DicomError(kErrTlsSettings, operation + " failed: TLS settings: " + what);
     };
@@ -101,7 +122,7 @@ TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const
     }
 
     InitializeOpenSsl();
-    layer_ = std::make_unique<DcmTLSTransportLayer>(NET_REQUESTOR, nullptr, OFFalse);
+    layer_ = std::make_unique<Layer>(socket, waitSeconds);
     SSL_CTX* ctx = layer_->getNativeHandle();
     if (!*layer_ || ctx == nullptr) throw fail("the TLS layer cannot be created");
     ERR_clear_error();
@@ -116,7 +137,14 @@ TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const
             throw fail("the private key file " + settings.privateKeyFile +
                        " holds no readable PEM private key (keys protected by a password are not supported)");
         }
-        if (layer_->setCertificateFile(settings.certificateFile.c_str(), DCF_Filetype_PEM).bad()) {
+#if PACKAGE_VERSION_NUMBER >= 368
+        const OFCondition loaded = layer_->setCertificateFile(settings.certificateFile.c_str(),
+                                                              DCF_Filetype_PEM, TSP_Profile_BCP195_ND);
+#else
+        const OFCondition loaded =
+            layer_->setCertificateFile(settings.certificateFile.c_str(), DCF_Filetype_PEM);
+#endif
+        if (loaded.bad()) {
             throw fail("the certificate file " + settings.certificateFile +
                        " holds no readable PEM certificate");
         }
@@ -148,13 +176,6 @@ TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const
 }
 
 TlsClient::~TlsClient() = default;
-
-void BoundSocketWaits(bool tls, int seconds) {
-    static const Sint32 dcmtkReceive = dcmSocketReceiveTimeout.get();
-    static const Sint32 dcmtkSend = dcmSocketSendTimeout.get();
-    dcmSocketReceiveTimeout.set(tls ? seconds : dcmtkReceive);
-    dcmSocketSendTimeout.set(tls ? seconds : dcmtkSend);
-}
 
 DcmTransportLayer* TlsClient::layer() const {
     return layer_.get();
