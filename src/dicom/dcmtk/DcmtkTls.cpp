@@ -66,12 +66,16 @@ std::vector<unsigned long> TakeOpenSslErrors() {
     return errors;
 }
 
-bool Has(const std::vector<unsigned long>& errors, std::initializer_list<int> reasons) {
-    for (const unsigned long e : errors) {
-        if (ERR_GET_LIB(e) != ERR_LIB_SSL) continue;
-        for (const int r : reasons) {
-            if (ERR_GET_REASON(e) == r) return true;
+// Whether OpenSSL queued one of `reasons`, or DCMTK's condition text
+// `detail` names one (DCMTK takes OpenSSL's reason into its condition).
+bool Has(const std::vector<unsigned long>& errors, const std::string& detail,
+         std::initializer_list<int> reasons) {
+    for (const int r : reasons) {
+        for (const unsigned long e : errors) {
+            if (ERR_GET_LIB(e) == ERR_LIB_SSL && ERR_GET_REASON(e) == r) return true;
         }
+        const char* text = ERR_reason_error_string(ERR_PACK(ERR_LIB_SSL, 0, r));
+        if (text != nullptr && detail.find(text) != std::string::npos) return true;
     }
     return false;
 }
@@ -200,20 +204,23 @@ std::optional<DicomError> TlsClient::Failure(const std::string& operation, const
     if (!verifyFailure_.empty()) {
         return error("the archive's certificate was not accepted: " + verifyFailure_);
     }
-    if (Has(errors,
+    const std::string conditionText = cond.text() ? cond.text() : "";
+    if (Has(errors, conditionText,
             {SSL_R_WRONG_VERSION_NUMBER, SSL_R_PACKET_LENGTH_TOO_LONG, SSL_R_RECORD_LENGTH_MISMATCH})) {
         return error("the archive does not answer in TLS on this port");
     }
     if (!clientCertificate_ &&
-        Has(errors, {SSL_R_TLSV13_ALERT_CERTIFICATE_REQUIRED, SSL_R_SSLV3_ALERT_HANDSHAKE_FAILURE,
-                     SSL_R_PEER_DID_NOT_RETURN_A_CERTIFICATE})) {
+        Has(errors, conditionText,
+            {SSL_R_TLSV13_ALERT_CERTIFICATE_REQUIRED, SSL_R_SSLV3_ALERT_HANDSHAKE_FAILURE,
+             SSL_R_PEER_DID_NOT_RETURN_A_CERTIFICATE})) {
         return error("the archive requires a client certificate, and none is set");
     }
     if (clientCertificate_ &&
-        Has(errors, {SSL_R_TLSV1_ALERT_UNKNOWN_CA, SSL_R_SSLV3_ALERT_BAD_CERTIFICATE,
-                     SSL_R_SSLV3_ALERT_CERTIFICATE_UNKNOWN, SSL_R_SSLV3_ALERT_UNSUPPORTED_CERTIFICATE,
-                     SSL_R_SSLV3_ALERT_CERTIFICATE_EXPIRED, SSL_R_TLSV1_ALERT_DECRYPT_ERROR,
-                     SSL_R_SSLV3_ALERT_HANDSHAKE_FAILURE})) {
+        Has(errors, conditionText,
+            {SSL_R_TLSV1_ALERT_UNKNOWN_CA, SSL_R_SSLV3_ALERT_BAD_CERTIFICATE,
+             SSL_R_SSLV3_ALERT_CERTIFICATE_UNKNOWN, SSL_R_SSLV3_ALERT_UNSUPPORTED_CERTIFICATE,
+             SSL_R_SSLV3_ALERT_CERTIFICATE_EXPIRED, SSL_R_TLSV1_ALERT_DECRYPT_ERROR,
+             SSL_R_SSLV3_ALERT_HANDSHAKE_FAILURE})) {
         return error("the archive did not accept our certificate");
     }
     if (cond.module() == OFM_dcmtls) {
