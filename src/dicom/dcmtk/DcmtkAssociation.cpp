@@ -22,8 +22,9 @@ class PlainLayer : public DcmTransportLayer {
 public:
     explicit PlainLayer(ConnectedSocket& socket) : socket_(socket) {}
     DcmTransportConnection* createConnection(DcmNativeSocketType openSocket, OFBool useSecureLayer) override {
+        DcmTransportConnection* connection = DcmTransportLayer::createConnection(openSocket, useSecureLayer);
         socket_.Take(openSocket, 0);
-        return DcmTransportLayer::createConnection(openSocket, useSecureLayer);
+        return connection;
     }
 
 private:

@@ -35,7 +35,8 @@ struct ConnectedSocket {
     // Records `fd`, switches Nagle's algorithm off on it (each PDU goes out
     // as two writes, header and PDV, and the second would wait for the
     // peer's delayed ACK) and, when `waitSeconds` > 0, bounds each blocking
-    // read and write of it.
+    // read and write of it in place of DCMTK's process-wide bounds. Call
+    // after DCMTK has made the connection on the socket.
     void Take(int socket, int waitSeconds);
 };
 

@@ -92,8 +92,11 @@ public:
     Layer(ConnectedSocket& socket, int waitSeconds)
         : DcmTLSTransportLayer(NET_REQUESTOR, nullptr, OFFalse), socket_(socket), waitSeconds_(waitSeconds) {}
     DcmTransportConnection* createConnection(DcmNativeSocketType openSocket, OFBool useSecureLayer) override {
+        // After the connection is made: it sets DCMTK's process-wide bounds.
+        DcmTransportConnection* connection =
+            DcmTLSTransportLayer::createConnection(openSocket, useSecureLayer);
         socket_.Take(openSocket, waitSeconds_);
-        return DcmTLSTransportLayer::createConnection(openSocket, useSecureLayer);
+        return connection;
     }
 
 private:
