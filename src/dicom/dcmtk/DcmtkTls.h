@@ -1,8 +1,8 @@
 // The client side of DICOM over TLS on DCMTK's TLS layer, set up on the
 // first TLS association (OpenSSL costs start-up time otherwise): the
-// non-downgrading BCP 195 profile (TLS 1.2 or later), the archive's certificate verified against the trusted
-// certificates and its host name or IP address, optionally our own
-// certificate. Private to the adapter.
+// non-downgrading BCP 195 profile (TLS 1.2 or later), the archive's
+// certificate verified against the trusted certificates and its host name
+// or IP address, optionally our own certificate. Private to the adapter.
 #pragma once
 
 #include <memory>
