@@ -49,7 +49,7 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    pelko::dicom::ConfigureDcmtkLogging();
+    pelko::dicom::InitializeDcmtkProcess();
     pelko::SystemClock clock;
     const std::filesystem::path programFolder = folder.toStdString();
     pelko::config::RemoveLeftoverTempFiles(pelko::config::SettingsPath(programFolder));

@@ -526,7 +526,7 @@ int main(int argc, char* argv[]) {
     const int searchMatches = searchOnly && argc >= 4 ? std::atoi(argv[3]) : 0;
     const std::string self = fs::canonical("/proc/self/exe").string();
 
-    dicom::ConfigureDcmtkLogging(false);
+    dicom::InitializeDcmtkProcess(false);
     setenv("TCP_NODELAY", "1", 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);

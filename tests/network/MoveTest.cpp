@@ -3,7 +3,9 @@
 // pass as success.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <ostream>
+#include <vector>
 
 #include "network/NetworkSupport.h"
 #include "peers/TestScp.h"
@@ -104,6 +106,87 @@ TEST(Move, RefusedAssociationIsADicomError) {
     EXPECT_EQ(ExpectDicomError([&] { query->Move("1.2.3", "DEST9"); }).number(),
               dicom::kErrAssociationRejected);
 }
+
+// Follows a move; asks for the cancel once `cancelAfter` pending responses
+// came (never when negative).
+class TestObserver : public dicom::MoveObserver {
+public:
+    explicit TestObserver(int cancelAfter) : cancelAfter_(cancelAfter) {}
+    void Pending(const dicom::MoveCounts& counts) override { pending.push_back(counts); }
+    bool CancelRequested() const override {
+        return cancelAfter_ >= 0 && static_cast<int>(pending.size()) >= cancelAfter_;
+    }
+    std::vector<dicom::MoveCounts> pending;
+
+private:
+    int cancelAfter_;
+};
+
+struct ObservedCase {
+    std::string name;
+    int images;
+    CancelMode mode;
+    int cancelAfter;
+    dicom::MoveResult::Cancel outcome;
+};
+void PrintTo(const ObservedCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class ObservedMove : public ::testing::TestWithParam<ObservedCase> {};
+
+TEST_P(ObservedMove, ReportsRisingCountsAndEndsAsTheArchiveAnswersTheCancel) {
+    using Cancel = dicom::MoveResult::Cancel;
+    const auto& c = GetParam();
+    TestScpBehaviour b;
+    b.movePending = c.images;
+    b.cancel = c.mode;
+    b.answerDelay = std::chrono::milliseconds(100);
+    TestScp scp(b);
+    auto query = NewQuery(scp.port(), scp.aet());
+    TestObserver observer(c.cancelAfter);
+
+    const auto start = std::chrono::steady_clock::now();
+    const dicom::MoveResult result = query->Move("1.2.3", "DEST9", &observer);
+    const auto took = std::chrono::steady_clock::now() - start;
+
+    EXPECT_EQ(result.cancel, c.outcome);
+    EXPECT_EQ(scp.Record().cancelReceived, c.cancelAfter >= 0);
+    for (std::size_t i = 1; i < observer.pending.size(); ++i) {
+        EXPECT_GE(observer.pending[i].completed, observer.pending[i - 1].completed);
+    }
+    const int lastPending = observer.pending.empty() ? 0 : observer.pending.back().completed;
+    EXPECT_GE(result.counts.completed, lastPending);
+    if (c.outcome == Cancel::None) {
+        EXPECT_EQ(result.counts.completed, c.images);
+    }
+    if (c.outcome == Cancel::Confirmed) {
+        EXPECT_LT(result.counts.completed, c.images);
+        EXPECT_EQ(result.counts.remaining, c.images - result.counts.completed);
+    }
+    if (c.cancelAfter == 0) {
+        EXPECT_TRUE(observer.pending.empty());
+    }
+    if (c.outcome == Cancel::Unconfirmed) {
+        const auto grace = std::chrono::seconds(dicom::kMoveCancelGraceSeconds);
+        EXPECT_GE(took, grace);
+        EXPECT_LT(took, grace + std::chrono::seconds(5));
+        // The archive's next request gets a new association.
+        EXPECT_NO_THROW(query->Find(ReturnKeys()));
+        EXPECT_EQ(scp.Record().associations, 2);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(, ObservedMove,
+                         ::testing::Values(ObservedCase{"NotCancelled", 5, CancelMode::kHonour, -1,
+                                                        dicom::MoveResult::Cancel::None},
+                                           ObservedCase{"CancelConfirmed", 40, CancelMode::kHonour, 3,
+                                                        dicom::MoveResult::Cancel::Confirmed},
+                                           ObservedCase{"CancelBeforeFirstPending", 5, CancelMode::kHonour, 0,
+                                                        dicom::MoveResult::Cancel::Confirmed},
+                                           ObservedCase{"CancelIgnored", 1000, CancelMode::kIgnore, 2,
+                                                        dicom::MoveResult::Cancel::Unconfirmed}),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace pelko::test

@@ -222,6 +222,10 @@ TEST_F(TlsAgainstOrthanc, UnusableSettingsAreRefusedBeforeConnecting) {
          "the trusted certificates file " + garbage + " holds no readable PEM certificate"},
         {{true, c.client().certificate, "", c.caCertificate()}, "a certificate file but no private key file"},
         {{true, "", c.client().privateKey, c.caCertificate()}, "a private key file but no certificate file"},
+        {{true, missing, c.client().privateKey, c.caCertificate()},
+         "the certificate file " + missing + " cannot be used: it does not exist"},
+        {{true, c.client().certificate, missing, c.caCertificate()},
+         "the private key file " + missing + " cannot be used: it does not exist"},
         {{true, c.client().certificate, garbage, c.caCertificate()},
          "the private key file " + garbage + " holds no readable PEM private key"},
         {{true, c.client().certificate, locked, c.caCertificate()},
@@ -246,8 +250,10 @@ TEST_F(TlsAgainstOrthanc, SilentPeerEndsTheHandshakeWithinTheBound) {
     auto target = Target(silent.port(), Settings(Client::kAnonymous));
     target.timeouts = ShortTimeouts(1);
 
+    const auto start = std::chrono::steady_clock::now();
     const DicomError error = ExpectDicomError([&] { Echo(target); });
 
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1 + 5));
     EXPECT_EQ(error.number(), dicom::kErrTimeout) << error.what();
     EXPECT_NE(std::string(error.what()).find("failed: TLS handshake: time-out, no answer within 1 s"),
               std::string::npos)
@@ -272,6 +278,32 @@ TEST_F(TlsAgainstOrthanc, NoFallBackBelowTls12) {
                   .find("failed: TLS handshake failed: the archive offers no TLS version from 1.2 on"),
               std::string::npos)
         << error.what();
+}
+
+// An archive that speaks only TLS 1.2 and requires a client certificate.
+// Without one, its refusal comes as an alert during the handshake; ours it
+// refuses after its own side of the handshake, which DCMTK reports as the
+// connection closed.
+TEST_F(TlsAgainstOrthanc, Tls12ArchiveRequiringAClientCertificate) {
+    const int port = FreePort();
+    const auto& c = *certificates_;
+    // It trusts only the untrusted pair's certificate: ours is refused.
+    ChildProcess server({"/usr/bin/openssl", "s_server", "-quiet", "-accept", std::to_string(port), "-tls1_2",
+                         "-Verify", "1", "-CAfile", c.untrusted().certificate, "-cert",
+                         c.server().certificate, "-key", c.server().privateKey},
+                        *certificates_ / "s_server12.log");
+    ASSERT_TRUE(WaitForPort(port, std::chrono::seconds(10)));
+    const std::string failed = "Association from PELKO to ORTHANC (127.0.0.1:" + std::to_string(port) +
+                               ") failed: TLS handshake failed: the archive ";
+    for (const auto& [client, says] :
+         {std::pair{Client::kAnonymous, "requires a client certificate, and none is set"},
+          std::pair{
+              Client::kWithCertificate,
+              "closed the connection after the handshake; it probably did not accept our certificate"}}) {
+        const DicomError error = ExpectDicomError([&] { Echo(Target(port, Settings(client))); });
+        EXPECT_EQ(error.number(), dicom::kErrTlsHandshake) << error.what();
+        EXPECT_EQ(error.what(), failed + says);
+    }
 }
 
 TEST_F(TlsAgainstOrthanc, FindAndMoveGoOverTls) {

@@ -1,4 +1,6 @@
-// DCMTK logs nothing during the tests unless PELKO_DCMTK_LOG is set.
+// DCMTK's process-wide state, set once as main() sets it; DCMTK logs
+// nothing during the tests unless PELKO_DCMTK_LOG is set. Shared by the
+// network and end-to-end tests.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,11 +9,11 @@
 
 namespace {
 
-class DcmtkLogging : public ::testing::Environment {
+class DcmtkProcess : public ::testing::Environment {
 public:
-    void SetUp() override { pelko::dicom::ConfigureDcmtkLogging(std::getenv("PELKO_DCMTK_LOG") != nullptr); }
+    void SetUp() override { pelko::dicom::InitializeDcmtkProcess(std::getenv("PELKO_DCMTK_LOG") != nullptr); }
 };
 
-const auto* const kDcmtkLogging = ::testing::AddGlobalTestEnvironment(new DcmtkLogging);
+const auto* const kDcmtkProcess = ::testing::AddGlobalTestEnvironment(new DcmtkProcess);
 
 }  // namespace

@@ -18,8 +18,8 @@
 #include "dcmtk/dcmdata/dcdeftag.h"
 #include "dcmtk/dcmdata/dcfilefo.h"
 #include "dcmtk/dcmdata/dcuid.h"
-#include "dcmtk/dcmnet/dcmtrans.h"
-#include "dcmtk/dcmnet/dul.h"
+#include "dcmtk/dcmnet/assoc.h"
+#include "dcmtk/dcmnet/dcmlayer.h"
 #include "dcmtk/dcmnet/scp.h"
 #include "log/Latin1.h"
 #include "peers/Ports.h"
@@ -27,24 +27,19 @@
 namespace pelko::test {
 namespace {
 
-// DcmSCP keeps its association private, and DCMTK the socket of a
-// connection; the silent mode needs the socket.
-// The pointer to the member is taken through an explicit template
-// instantiation, whose arguments C++ exempts from access checking.
-template <typename Tag, typename Tag::type Member>
-struct MemberAccess {
-    friend typename Tag::type Get(Tag) { return Member; }
+// DCMTK's plain TCP layer; notes the socket of the connection it accepted
+// last (DcmSCP serves one association at a time), for the silent mode.
+class RecordingLayer : public DcmTransportLayer {
+public:
+    DcmTransportConnection* createConnection(DcmNativeSocketType openSocket, OFBool useSecureLayer) override {
+        socket_ = openSocket;
+        return DcmTransportLayer::createConnection(openSocket, useSecureLayer);
+    }
+    int socket() const { return socket_; }
+
+private:
+    std::atomic<int> socket_{-1};
 };
-struct ScpAssociation {
-    using type = T_ASC_Association* DcmSCP::*;
-    friend type Get(ScpAssociation);
-};
-template struct MemberAccess<ScpAssociation, &DcmSCP::m_assoc>;
-struct ConnectionSocket {
-    using type = DcmNativeSocketType (DcmTransportConnection::*)();
-    friend type Get(ConnectionSocket);
-};
-template struct MemberAccess<ConnectionSocket, &DcmTransportConnection::getSocket>;
 
 using dicom::Tag;
 
@@ -181,6 +176,12 @@ protected:
         return stop_.load();
     }
 
+    OFCondition waitForAssociationRQ(T_ASC_Network* network) override {
+        // Our layer in place of DCMTK's, before the first connection.
+        if (!layerSet_) layerSet_ = ASC_setTransportLayer(network, &layer_, 0 /* ours */).good();
+        return DcmSCP::waitForAssociationRQ(network);
+    }
+
     OFBool checkCalledAETitleAccepted(const OFString& calledAE) override {
         return !behaviour_.refuseAssociation && calledAE == behaviour_.aet.c_str();
     }
@@ -246,11 +247,8 @@ private:
     // Neither answers nor reads any more, like an archive that hangs; only
     // watches for the client to close the connection (or the test to end).
     OFCondition StaySilent() {
-        const T_ASC_Association* assoc = this->*Get(ScpAssociation{});
-        DcmTransportConnection* connection =
-            assoc != nullptr ? DUL_getTransportConnection(assoc->DULassociation) : nullptr;
         while (!stop_) {
-            pollfd watch{connection != nullptr ? (connection->*Get(ConnectionSocket{}))() : -1, POLLRDHUP, 0};
+            pollfd watch{layer_.socket(), POLLRDHUP, 0};
             if (::poll(&watch, 1, 10) > 0 && (watch.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0) {
                 ending_ = Ending::kOther;
                 break;
@@ -313,8 +311,9 @@ private:
                 if (!cancelSeen) Update([](TestScpRecord& r) { r.cancelReceived = true; });
                 cancelSeen = true;
                 if (behaviour_.cancel == CancelMode::kHonour) {
-                    return Answered(started, sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr,
-                                                              STATUS_FIND_Cancel_MatchingTerminatedDueToCancelRequest));
+                    return Answered(
+                        started, sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr,
+                                                  STATUS_FIND_Cancel_MatchingTerminatedDueToCancelRequest));
                 }
             } else if (cond != DIMSE_NODATAAVAILABLE) {
                 return cond;  // the client is gone
@@ -328,8 +327,8 @@ private:
             abortAssociation();
             return DIMSE_ILLEGALASSOCIATION;
         }
-        return Answered(started,
-                        sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr, behaviour_.findStatus));
+        return Answered(started, sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr,
+                                                  behaviour_.findStatus));
     }
 
     OFCondition Answered(std::chrono::steady_clock::time_point started, OFCondition cond) {
@@ -354,6 +353,7 @@ private:
         delete identifier;
         Update([&](TestScpRecord& r) { r.moves.push_back(move); });
         if (behaviour_.neverAnswer) return StaySilent();
+        if (behaviour_.movePending > 0) return MoveSlowly(rq, id);
 
         const Uint16 total =
             static_cast<Uint16>(behaviour_.moveCompleted + behaviour_.moveFailed + behaviour_.moveWarning);
@@ -373,6 +373,32 @@ private:
                                 behaviour_.moveWarning);
     }
 
+    // One pending response per image, `answerDelay` apart; a C-CANCEL
+    // honoured ends with 0xFE00 and the counts so far.
+    OFCondition MoveSlowly(const T_DIMSE_C_MoveRQ& rq, T_ASC_PresentationContextID id) {
+        const auto total = static_cast<Uint16>(behaviour_.movePending);
+        for (Uint16 n = 1; n <= total; ++n) {
+            if (!Pause(behaviour_.answerDelay)) return DIMSE_ILLEGALASSOCIATION;
+            OFCondition cond = checkForCANCEL(id, rq.MessageID);
+            if (cond.good()) {
+                Update([](TestScpRecord& r) { r.cancelReceived = true; });
+                if (behaviour_.cancel == CancelMode::kHonour) {
+                    const auto done = static_cast<Uint16>(n - 1);
+                    return sendMOVEResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr,
+                                            STATUS_MOVE_Cancel_SubOperationsTerminatedDueToCancelIndication,
+                                            nullptr, static_cast<Uint16>(total - done), done, 0, 0);
+                }
+            } else if (cond != DIMSE_NODATAAVAILABLE) {
+                return cond;  // the client is gone
+            }
+            cond = sendMOVEResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr, STATUS_Pending,
+                                    nullptr, static_cast<Uint16>(total - n), n, 0, 0);
+            if (cond.bad()) return cond;
+        }
+        return sendMOVEResponse(id, rq.MessageID, rq.AffectedSOPClassUID, nullptr, behaviour_.moveStatus,
+                                nullptr, 0, total, 0, 0);
+    }
+
     OFCondition HandleStore(T_DIMSE_C_StoreRQ& rq, const DcmPresentationContextInfo& info) {
         const T_ASC_PresentationContextID id = info.presentationContextID;
         DcmDataset* dataset = nullptr;
@@ -389,6 +415,8 @@ private:
     }
 
     std::atomic<bool> stop_{false};
+    RecordingLayer layer_;  // outlives the network: DcmSCP drops it in its destructor
+    bool layerSet_ = false;
     Ending ending_ = Ending::kNone;
     std::thread thread_;
 };

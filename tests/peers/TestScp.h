@@ -66,7 +66,11 @@ struct TestScpBehaviour {
     int abortAfter = -1;                       // A-ABORT after this many pending responses
     std::uint16_t findStatus = 0x0000;
 
-    // C-MOVE: a pending response, then the final one with these values.
+    // C-MOVE: with `movePending` > 0, that many pending responses (one per
+    // image, `answerDelay` before each), C-CANCEL answered or ignored as
+    // `cancel` says; otherwise a pending response. Then the final one with
+    // these values (`moveCompleted` replaced by `movePending` when set).
+    int movePending = 0;
     std::uint16_t moveStatus = 0x0000;
     std::uint16_t moveCompleted = 1;
     std::uint16_t moveFailed = 0;

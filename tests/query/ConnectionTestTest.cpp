@@ -34,6 +34,18 @@ TEST_F(ConnectionTestTest, EachOutcomeIsExplainedAndEachFailureLogged) {
              kAssociation + "rejected (permanent) by the service user: called AE title not recognized"),
          "error: The archive rejected the AE title \"ARCHIVE\": that is not its name. Check the archive's AE "
          "title in the settings."},
+        {"calling AE title",
+         DicomError(
+             dicom::kErrAssociationRejected,
+             kAssociation + "rejected (permanent) by the service user: calling AE title not recognized"),
+         "error: The archive rejected our AE title \"PELKO_WS\": it does not know this workstation. Check "
+         "the "
+         "local AE title in the settings, or ask for it to be registered at the archive."},
+        {"TLS handshake time-out",
+         DicomError(dicom::kErrTimeout,
+                    kAssociation + "failed: TLS handshake: time-out, no answer within 30 s"),
+         "error: The archive at 127.0.0.1:11112 accepted the connection but did not answer the TLS handshake "
+         "in time."},
         {"certificate",
          DicomError(dicom::kErrTlsHandshake,
                     kAssociation +
@@ -69,8 +81,8 @@ TEST_F(ConnectionTestTest, EachOutcomeIsExplainedAndEachFailureLogged) {
         EXPECT_TRUE(log.back().ends_with(" - " + details + " - mnuTestConnection_Click\r")) << log.back();
     }
     // The pointer is busy only while the archive is waited for.
-    EXPECT_EQ(shell.busyPointer,
-              (std::vector<bool>{true, false, true, false, true, false, true, false, true, false}));
+    EXPECT_EQ(shell.busyPointer, (std::vector<bool>{true, false, true, false, true, false, true, false, true,
+                                                    false, true, false, true, false}));
 }
 
 // The C-ECHO goes to the archive as Settings.ini says now, TLS included; a
@@ -91,6 +103,19 @@ TEST_F(ConnectionTestTest, SettingsAreReadAgainAndTlsPathsComeFromTheDataFolder)
     EXPECT_EQ(kit.echoes[1], (dicom::AssociationParameters{"10.1.1.1", 2762, "TLSARCHIVE", "WS2", {}, tls}));
     EXPECT_EQ(shell.messages.back(),
               "info: The archive answered in less than 1 ms.\n\nTLSARCHIVE at 10.1.1.1:2762, over TLS.");
+}
+
+TEST(EchoAnswer, RoundsTheRoundTripToTheNearestMillisecond) {
+    const dicom::AssociationParameters archive{"127.0.0.1", 104, "ARCHIVE", "WS", {}, {}};
+    const struct {
+        std::int64_t microseconds;
+        std::string time;
+    } cases[] = {
+        {0, "less than 1 ms"}, {499, "less than 1 ms"}, {500, "1 ms"}, {1'499, "1 ms"}, {1'500, "2 ms"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(query::EchoAnswer(archive, {std::chrono::microseconds(c.microseconds), {}}),
+                  "The archive answered in " + c.time + ".\n\nARCHIVE at 127.0.0.1:104, without TLS.");
+    }
 }
 
 TEST_F(ConnectionTestTest, RefusedWhileAnotherActionRunsAndWithoutSettings) {

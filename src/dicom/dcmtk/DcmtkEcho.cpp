@@ -1,31 +1,35 @@
 #include "dicom/dcmtk/DcmtkEcho.h"
 
 #include "dcmtk/dcmdata/dcuid.h"
-#include "dicom/dcmtk/DcmtkScu.h"
+#include "dcmtk/dcmnet/diutil.h"
+#include "dicom/dcmtk/DcmtkAssociation.h"
 
 namespace pelko::dicom::dcmtk {
 
-EchoResult DcmtkEcho(const AssociationParameters& params) {
+EchoResult DcmtkEcho(const AssociationParameters& params, DicomLog* log) {
     using Clock = std::chrono::steady_clock;
     using std::chrono::duration_cast;
     using std::chrono::microseconds;
 
     const auto start = Clock::now();
-    Scu scu(params, params.timeouts.associationSeconds);
-    const std::string operation = "C-ECHO on " + scu.peer().Text();
-    scu.Propose(UID_VerificationSOPClass, {UID_LittleEndianImplicitTransferSyntax});
-    scu.Connect();
-    const T_ASC_PresentationContextID context = scu.ContextFor(UID_VerificationSOPClass, operation);
+    Association assoc(params, params.timeouts.associationSeconds, log);
+    const std::string operation = "C-ECHO on " + assoc.peer().Text();
+    assoc.Propose(UID_VerificationSOPClass, {UID_LittleEndianImplicitTransferSyntax});
+    assoc.Open();
+    assoc.ContextFor(UID_VerificationSOPClass, operation);
 
     const auto sent = Clock::now();
-    const OFCondition cond = scu.sendECHORequest(context);
+    DIC_US status = 0;
+    DcmDataset* detail = nullptr;
+    const int wait = assoc.dimseTimeoutSeconds();
+    const OFCondition cond =
+        DIMSE_echoUser(assoc.raw(), assoc.NextMessageId(), DIMSE_NONBLOCKING, wait, &status, &detail);
     const auto answered = Clock::now();
-    if (cond.bad()) {
-        DicomError error = NetworkError(operation, cond, scu.dimseTimeoutSeconds());
-        scu.Abort();
-        throw error;
-    }
-    scu.Release();
+    const std::unique_ptr<DcmDataset> statusDetail(detail);
+    if (cond.bad()) assoc.Fail(NetworkError(operation, cond, wait));
+    assoc.LogOperation(operation, "status " + StatusHex(status), sent);
+    assoc.Release();
+    if (status != STATUS_Success) throw StatusError(operation, status, "", ErrorComment(detail));
     return EchoResult{duration_cast<microseconds>(answered - sent),
                       duration_cast<microseconds>(Clock::now() - start)};
 }

@@ -4,6 +4,10 @@
 
 #include "dicom/Toolkit.h"
 
+namespace pelko {
+class DicomLog;
+}
+
 namespace pelko::dicom::dcmtk {
 
 // One association with the Verification SOP Class in Implicit VR Little
@@ -13,6 +17,6 @@ namespace pelko::dicom::dcmtk {
 // connect bound), kErrAssociationRejected (with the reject reason),
 // kErrTimeout, kErrAssociationAborted, kErrNoPresentationContext,
 // kErrTlsHandshake, kErrTlsSettings, kErrInvalidArgument (no host, bad port).
-EchoResult DcmtkEcho(const AssociationParameters& params);
+EchoResult DcmtkEcho(const AssociationParameters& params, DicomLog* log = nullptr);
 
 }  // namespace pelko::dicom::dcmtk

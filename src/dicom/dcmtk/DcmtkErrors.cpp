@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "dcmtk/dcmdata/dcdatset.h"
+#include "dcmtk/dcmdata/dcdeftag.h"
 #include "dcmtk/dcmnet/cond.h"
 
 namespace pelko::dicom::dcmtk {
@@ -49,6 +51,12 @@ DicomError StatusError(const std::string& operation, std::uint16_t status, const
     if (!statusText.empty()) description += " (" + statusText + ")";
     if (!comment.empty()) description += ": " + comment;
     return DicomError(status, description);
+}
+
+std::string ErrorComment(DcmDataset* statusDetail) {
+    OFString comment;
+    if (statusDetail != nullptr) statusDetail->findAndGetOFString(DCM_ErrorComment, comment);
+    return comment.c_str();
 }
 
 }  // namespace pelko::dicom::dcmtk

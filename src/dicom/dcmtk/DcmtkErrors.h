@@ -10,6 +10,8 @@
 #include "dcmtk/ofstd/ofcond.h"
 #include "dicom/Toolkit.h"
 
+class DcmDataset;
+
 namespace pelko::dicom::dcmtk {
 
 // The peer of an association.
@@ -35,5 +37,8 @@ DicomError NetworkError(const std::string& operation, const OFCondition& cond, i
 // Comment (0000,0902) of the response, if any.
 DicomError StatusError(const std::string& operation, std::uint16_t status, const std::string& statusText,
                        const std::string& comment = "");
+
+// The Error Comment (0000,0902) of a response's status detail, or "".
+std::string ErrorComment(DcmDataset* statusDetail);
 
 }  // namespace pelko::dicom::dcmtk

@@ -1,33 +1,35 @@
-// Study Root C-FIND and C-MOVE on DCMTK's DcmSCU.
+// Study Root C-FIND and C-MOVE towards the archive on DCMTK.
 #pragma once
 
 #include <memory>
 
 #include "dicom/Toolkit.h"
 
+namespace pelko {
+class DicomLog;
+}
+
 namespace pelko::dicom::dcmtk {
 
-class MoveScu;
+class Association;
 
 class DcmtkQueryAssociation : public QueryAssociation {
 public:
-    explicit DcmtkQueryAssociation(const AssociationParameters& params);
+    explicit DcmtkQueryAssociation(const AssociationParameters& params, DicomLog* log = nullptr);
     ~DcmtkQueryAssociation() override;
 
-    // One association per call: C-FIND with `identifier` (Query/Retrieve
-    // Level "STUDY" added when absent); after kMaxFindResults matches the
-    // query is cancelled, and the association aborted when the archive goes
-    // on sending.
+    // One association per call (see FindStudies).
     DatasetList Find(const Dataset& identifier) override;
 
     // The first call opens the association, later calls reuse it (a new one
-    // is opened when the peer has dropped it); the destructor releases it.
+    // is opened after a failure or an abort); the destructor releases it.
     MoveResult Move(const std::string& studyUid, const std::string& destination,
                     MoveObserver* observer) override;
 
 private:
     AssociationParameters params_;
-    std::unique_ptr<MoveScu> moveScu_;
+    DicomLog* log_;
+    std::unique_ptr<Association> moveAssociation_;
 };
 
 }  // namespace pelko::dicom::dcmtk

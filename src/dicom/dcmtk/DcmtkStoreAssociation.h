@@ -1,17 +1,21 @@
-// C-STORE of small data sets (the redirect requests) on DCMTK's DcmSCU.
+// C-STORE of small data sets (the redirect requests) on DCMTK.
 #pragma once
 
 #include <memory>
 
 #include "dicom/Toolkit.h"
 
+namespace pelko {
+class DicomLog;
+}
+
 namespace pelko::dicom::dcmtk {
 
-class Scu;
+class Association;
 
 class DcmtkStoreAssociation : public StoreAssociation {
 public:
-    explicit DcmtkStoreAssociation(const AssociationParameters& params);
+    explicit DcmtkStoreAssociation(const AssociationParameters& params, DicomLog* log = nullptr);
     ~DcmtkStoreAssociation() override;
 
     // Proposes `sopClassUID` in Explicit and Implicit VR Little Endian.
@@ -24,8 +28,9 @@ public:
 
 private:
     AssociationParameters params_;
+    DicomLog* log_;
     std::string sopClassUID_;
-    std::unique_ptr<Scu> scu_;
+    std::unique_ptr<Association> assoc_;
 };
 
 }  // namespace pelko::dicom::dcmtk

@@ -13,6 +13,7 @@
 #include "dcmtk/dcmnet/dcmtrans.h"
 #include "dcmtk/dcmtls/tlscond.h"
 #include "dcmtk/dcmtls/tlslayer.h"
+#include "dicom/dcmtk/DcmtkAssociation.h"
 
 namespace pelko::dicom::dcmtk {
 namespace {
@@ -65,19 +66,46 @@ std::vector<unsigned long> TakeOpenSslErrors() {
     return errors;
 }
 
-bool Has(const std::vector<unsigned long>& errors, std::initializer_list<int> reasons) {
-    for (const unsigned long e : errors) {
-        if (ERR_GET_LIB(e) != ERR_LIB_SSL) continue;
-        for (const int r : reasons) {
-            if (ERR_GET_REASON(e) == r) return true;
+// Whether OpenSSL queued one of `reasons`, or DCMTK's condition text
+// `detail` names one (DCMTK takes OpenSSL's reason into its condition).
+bool Has(const std::vector<unsigned long>& errors, const std::string& detail,
+         std::initializer_list<int> reasons) {
+    for (const int r : reasons) {
+        for (const unsigned long e : errors) {
+            if (ERR_GET_LIB(e) == ERR_LIB_SSL && ERR_GET_REASON(e) == r) return true;
         }
+        const char* text = ERR_reason_error_string(ERR_PACK(ERR_LIB_SSL, 0, r));
+        if (text != nullptr && detail.find(text) != std::string::npos) return true;
     }
     return false;
 }
 
 }  // namespace
 
-TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const std::string& operation) {
+// DCMTK's TLS layer; notes the socket of each connection it makes and bounds
+// its blocking reads and writes, so that the handshake with a peer that
+// accepts the connection and stays silent ends as a plain association
+// would. DIMSE waits for data with select() before reading, so long waits
+// between responses are not cut by the bound.
+class TlsClient::Layer : public DcmTLSTransportLayer {
+public:
+    Layer(ConnectedSocket& socket, int waitSeconds)
+        : DcmTLSTransportLayer(NET_REQUESTOR, nullptr, OFFalse), socket_(socket), waitSeconds_(waitSeconds) {}
+    DcmTransportConnection* createConnection(DcmNativeSocketType openSocket, OFBool useSecureLayer) override {
+        // After the connection is made: it sets DCMTK's process-wide bounds.
+        DcmTransportConnection* connection =
+            DcmTLSTransportLayer::createConnection(openSocket, useSecureLayer);
+        socket_.Take(openSocket, waitSeconds_);
+        return connection;
+    }
+
+private:
+    ConnectedSocket& socket_;
+    int waitSeconds_;
+};
+
+TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const std::string& operation,
+                     ConnectedSocket& socket, int waitSeconds) {
     const auto fail = [&](const std::string& what) {
         return DicomError(kErrTlsSettings, operation + " failed: TLS settings: " + what);
     };
@@ -101,7 +129,7 @@ TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const
     }
 
     InitializeOpenSsl();
-    layer_ = std::make_unique<DcmTLSTransportLayer>(NET_REQUESTOR, nullptr, OFFalse);
+    layer_ = std::make_unique<Layer>(socket, waitSeconds);
     SSL_CTX* ctx = layer_->getNativeHandle();
     if (!*layer_ || ctx == nullptr) throw fail("the TLS layer cannot be created");
     ERR_clear_error();
@@ -116,7 +144,14 @@ TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const
             throw fail("the private key file " + settings.privateKeyFile +
                        " holds no readable PEM private key (keys protected by a password are not supported)");
         }
-        if (layer_->setCertificateFile(settings.certificateFile.c_str(), DCF_Filetype_PEM).bad()) {
+#if PACKAGE_VERSION_NUMBER >= 368
+        const OFCondition loaded = layer_->setCertificateFile(settings.certificateFile.c_str(),
+                                                              DCF_Filetype_PEM, TSP_Profile_BCP195_ND);
+#else
+        const OFCondition loaded =
+            layer_->setCertificateFile(settings.certificateFile.c_str(), DCF_Filetype_PEM);
+#endif
+        if (loaded.bad()) {
             throw fail("the certificate file " + settings.certificateFile +
                        " holds no readable PEM certificate");
         }
@@ -149,13 +184,6 @@ TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const
 
 TlsClient::~TlsClient() = default;
 
-void BoundSocketWaits(bool tls, int seconds) {
-    static const Sint32 dcmtkReceive = dcmSocketReceiveTimeout.get();
-    static const Sint32 dcmtkSend = dcmSocketSendTimeout.get();
-    dcmSocketReceiveTimeout.set(tls ? seconds : dcmtkReceive);
-    dcmSocketSendTimeout.set(tls ? seconds : dcmtkSend);
-}
-
 DcmTransportLayer* TlsClient::layer() const {
     return layer_.get();
 }
@@ -179,20 +207,23 @@ std::optional<DicomError> TlsClient::Failure(const std::string& operation, const
     if (!verifyFailure_.empty()) {
         return error("the archive's certificate was not accepted: " + verifyFailure_);
     }
-    if (Has(errors,
+    const std::string conditionText = cond.text() ? cond.text() : "";
+    if (Has(errors, conditionText,
             {SSL_R_WRONG_VERSION_NUMBER, SSL_R_PACKET_LENGTH_TOO_LONG, SSL_R_RECORD_LENGTH_MISMATCH})) {
         return error("the archive does not answer in TLS on this port");
     }
     if (!clientCertificate_ &&
-        Has(errors, {SSL_R_TLSV13_ALERT_CERTIFICATE_REQUIRED, SSL_R_SSLV3_ALERT_HANDSHAKE_FAILURE,
-                     SSL_R_PEER_DID_NOT_RETURN_A_CERTIFICATE})) {
+        Has(errors, conditionText,
+            {SSL_R_TLSV13_ALERT_CERTIFICATE_REQUIRED, SSL_R_SSLV3_ALERT_HANDSHAKE_FAILURE,
+             SSL_R_PEER_DID_NOT_RETURN_A_CERTIFICATE})) {
         return error("the archive requires a client certificate, and none is set");
     }
     if (clientCertificate_ &&
-        Has(errors, {SSL_R_TLSV1_ALERT_UNKNOWN_CA, SSL_R_SSLV3_ALERT_BAD_CERTIFICATE,
-                     SSL_R_SSLV3_ALERT_CERTIFICATE_UNKNOWN, SSL_R_SSLV3_ALERT_UNSUPPORTED_CERTIFICATE,
-                     SSL_R_SSLV3_ALERT_CERTIFICATE_EXPIRED, SSL_R_TLSV1_ALERT_DECRYPT_ERROR,
-                     SSL_R_SSLV3_ALERT_HANDSHAKE_FAILURE})) {
+        Has(errors, conditionText,
+            {SSL_R_TLSV1_ALERT_UNKNOWN_CA, SSL_R_SSLV3_ALERT_BAD_CERTIFICATE,
+             SSL_R_SSLV3_ALERT_CERTIFICATE_UNKNOWN, SSL_R_SSLV3_ALERT_UNSUPPORTED_CERTIFICATE,
+             SSL_R_SSLV3_ALERT_CERTIFICATE_EXPIRED, SSL_R_TLSV1_ALERT_DECRYPT_ERROR,
+             SSL_R_SSLV3_ALERT_HANDSHAKE_FAILURE})) {
         return error("the archive did not accept our certificate");
     }
     if (cond.module() == OFM_dcmtls) {
