@@ -4,9 +4,9 @@
 #include <deque>
 #include <functional>
 #include <future>
-#include <vector>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "dicom/PumpingToolkit.h"
 #include "support/FakeToolkit.h"
@@ -134,3 +134,47 @@ TEST(PumpingToolkitTest, ReleaseRunsOffTheCallingThread) {
 
 }  // namespace
 }  // namespace pelko::dicom
+
+// A handler that slipped past the action gate and calls the toolkit while
+// a call is under way, from the pumped events or from another thread, is
+// refused; the running call goes on and ends as it would have.
+TEST(PumpingToolkitTest, ACallWhileAnotherIsUnderWayIsRefused) {
+    const std::vector<std::pair<const char*, bool>> rows = {{"nested, from an event", true},
+                                                            {"from another thread", false}};
+    for (const auto& [what, nested] : rows) {
+        SCOPED_TRACE(what);
+        Pumped p;
+        std::vector<std::string> refusals;
+        const auto secondCall = [&] {
+            try {
+                p.kit.newQueryAssociation({})->Find(Dataset());
+            } catch (const NestedCallError& e) {
+                refusals.push_back(e.what());
+            }
+        };
+        p.fake.onMove = [&](const test::MoveCall&) {
+            std::promise<void> handled;
+            const auto call = [&] {
+                secondCall();
+                handled.set_value();
+            };
+            std::thread other;
+            if (nested) {
+                p.events.post(call);
+            } else {
+                other = std::thread(call);
+            }
+            const bool done = handled.get_future().wait_for(60s) == std::future_status::ready;
+            if (other.joinable()) other.join();
+            if (!done) throw std::runtime_error("the second call never returned");
+        };
+        auto query = p.kit.newQueryAssociation({});
+        EXPECT_NO_THROW(query->Move("1.2.3", "DEST1"));
+        EXPECT_EQ(refusals,
+                  std::vector<std::string>{"A network call was refused because another one was still "
+                                           "under way; only one runs at a time."});
+        EXPECT_EQ(p.fake.queryAssociations, 1) << "the second call reached the toolkit";
+        EXPECT_TRUE(p.fake.finds.empty());
+        EXPECT_EQ(p.fake.moves.size(), 1u);
+    }
+}

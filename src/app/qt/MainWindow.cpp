@@ -20,7 +20,9 @@
 namespace pelko::ui {
 namespace {
 
-QRect Twips(int left, int top, int width, int height) { return {Px(left), Px(top), Px(width), Px(height)}; }
+QRect Twips(int left, int top, int width, int height) {
+    return {Px(left), Px(top), Px(width), Px(height)};
+}
 
 QFont Tahoma(double points) {
     QFont font(QStringLiteral("Tahoma"));
@@ -28,7 +30,9 @@ QFont Tahoma(double points) {
     return font;
 }
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 }  // namespace
 
@@ -50,8 +54,9 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     hooks.configureGrid = [this] { grid_->configureColumns(); };
     hooks.rebuildNodes = [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); };
     hooks.saveMarks = [this] { nodeButtons_->nodeSlots().SaveMarks(); };
-    logic_ = std::make_unique<MainWindowLogic>(static_cast<MainWindowView&>(*this), static_cast<Shell&>(*this),
-                                               settings_, errors_, services_.clock, hooks);
+    logic_ =
+        std::make_unique<MainWindowLogic>(static_cast<MainWindowView&>(*this), static_cast<Shell&>(*this),
+                                          settings_, errors_, services_.clock, hooks);
 }
 
 MainWindow::~MainWindow() = default;
@@ -83,7 +88,7 @@ void MainWindow::buildWidgets() {
     // Joins the window (and its focus chain) last, when laid out below.
     grid_ = new ResultGridWidget(*this, errors_, gate_, nullptr);
 
-    nodeButtons_ = new NodeButtons(*this, settings_, errors_, searchFrame);
+    nodeButtons_ = new NodeButtons(*this, settings_, errors_, gate_, searchFrame);
 
     searchPanel_ = new SearchPanel(
         {*grid_, *this, settings_, services_.toolkit, errors_, services_.clock, gate_}, searchFrame);
@@ -113,7 +118,8 @@ void MainWindow::buildMenus() {
     connect(close, &QAction::triggered, this, &QWidget::close);
     connect(settings, &QAction::triggered, this, [this] {
         // The node buttons' rebuild after a Save.
-        RunSettingsCommand(this, gate_, settings_, [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); });
+        RunSettingsCommand(this, gate_, settings_,
+                           [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); });
     });
     connect(testConnection, &QAction::triggered, this, [this] { connectionTest_->Run(); });
 }
@@ -129,7 +135,9 @@ void MainWindow::setFocusOrder() {
     order.front()->setFocus();
 }
 
-void MainWindow::load() { logic_->Load(); }
+void MainWindow::load() {
+    logic_->Load();
+}
 
 void MainWindow::bringToFront() {
     if (isMinimized()) showNormal();
@@ -148,11 +156,17 @@ void MainWindow::showInfo(const std::string& text) {
     QMessageBox::information(this, QString::fromUtf8(kAppTitle), Q(text));
 }
 
-void MainWindow::processEvents() { QCoreApplication::processEvents(); }
+void MainWindow::processEvents() {
+    QCoreApplication::processEvents();
+}
 
-void MainWindow::setCaption(const std::string& caption) { setWindowTitle(Q(caption)); }
+void MainWindow::setCaption(const std::string& caption) {
+    setWindowTitle(Q(caption));
+}
 
-std::string MainWindow::caption() const { return windowTitle().toStdString(); }
+std::string MainWindow::caption() const {
+    return windowTitle().toStdString();
+}
 
 void MainWindow::setBusyPointer(bool busy) {
     if (busy) {
@@ -162,7 +176,9 @@ void MainWindow::setBusyPointer(bool busy) {
     }
 }
 
-void MainWindow::setSendEnabled(bool enabled) { sendButton_->setEnabled(enabled); }
+void MainWindow::setSendEnabled(bool enabled) {
+    sendButton_->setEnabled(enabled);
+}
 
 // --- MainWindowView
 
@@ -171,7 +187,9 @@ QSize MainWindow::frameExtra() const {
     return {frame.width() - width(), frame.height() - height()};
 }
 
-void MainWindow::moveToTopLeft() { move(0, 0); }
+void MainWindow::moveToTopLeft() {
+    move(0, 0);
+}
 
 void MainWindow::setOuterWidthTwips(int twips) {
     outerSize_.setWidth(Px(twips));
@@ -183,13 +201,21 @@ void MainWindow::setOuterHeightTwips(int twips) {
     resize(width(), outerSize_.height() - frameExtra().height());
 }
 
-int MainWindow::outerWidthTwips() const { return frameGeometry().width() * kTwipsPerPixel; }
+int MainWindow::outerWidthTwips() const {
+    return frameGeometry().width() * kTwipsPerPixel;
+}
 
-int MainWindow::outerHeightTwips() const { return frameGeometry().height() * kTwipsPerPixel; }
+int MainWindow::outerHeightTwips() const {
+    return frameGeometry().height() * kTwipsPerPixel;
+}
 
-void MainWindow::setGridWidthTwips(int twips) { gridArea_->resize(Px(twips), gridArea_->height()); }
+void MainWindow::setGridWidthTwips(int twips) {
+    gridArea_->resize(Px(twips), gridArea_->height());
+}
 
-void MainWindow::setGridHeightTwips(int twips) { gridArea_->resize(gridArea_->width(), Px(twips)); }
+void MainWindow::setGridHeightTwips(int twips) {
+    gridArea_->resize(gridArea_->width(), Px(twips));
+}
 
 void MainWindow::setDatePickersTo(std::chrono::year_month_day today) {
     searchPanel_->showDateInPickers(QDate(static_cast<int>(today.year()),
@@ -197,9 +223,13 @@ void MainWindow::setDatePickersTo(std::chrono::year_month_day today) {
                                           static_cast<int>(static_cast<unsigned>(today.day()))));
 }
 
-void MainWindow::fillSexList(const std::vector<std::string>& items) { searchPanel_->fillSexList(items); }
+void MainWindow::fillSexList(const std::vector<std::string>& items) {
+    searchPanel_->fillSexList(items);
+}
 
-void MainWindow::clearDatePickerTicks() { searchPanel_->untickDatePickers(); }
+void MainWindow::clearDatePickerTicks() {
+    searchPanel_->untickDatePickers();
+}
 
 // --- lifecycle
 

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "base/ActionGate.h"
 #include "base/Twips.h"
 
 namespace pelko::ui {
@@ -43,7 +44,8 @@ QFont Tahoma(double points, bool bold = false) {
 
 }  // namespace
 
-NodeButtons::NodeButtons(Shell& shell, config::Settings& settings, ErrorReporter& errors, QWidget* searchFrame)
+NodeButtons::NodeButtons(Shell& shell, config::Settings& settings, ErrorReporter& errors, ActionGate& gate,
+                         QWidget* searchFrame)
     : QWidget(searchFrame) {
     setGeometry(Px(kLeftTwips), Px(kTopTwips), Px(kRightTwips) - Px(kLeftTwips),
                 Px(kBottomTwips) - Px(kTopTwips));
@@ -75,12 +77,17 @@ NodeButtons::NodeButtons(Shell& shell, config::Settings& settings, ErrorReporter
     emptyItem_ = menu_->addAction(QStringLiteral("Empty"));
     emptyItem_->setObjectName(QStringLiteral("mnuEmpty0"));
 
-    logic_ = std::make_unique<send::NodeSlots>(static_cast<send::NodeButtonsView&>(*this), shell, settings, errors);
+    logic_ = std::make_unique<send::NodeSlots>(static_cast<send::NodeButtonsView&>(*this), shell, settings,
+                                               errors);
+    // While a search or a send runs, the marks and the menu stay as they are.
+    gated_ = [&gate](const std::function<void()>& click) {
+        if (auto pass = gate.tryEnter()) click();
+    };
     for (int i = 0; i < send::kNodeSlots; ++i) {
         connect(slotButtons_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
-                [this, i] { logic_->NodeClicked(i); });
+                [this, i] { gated_([&] { logic_->NodeClicked(i); }); });
     }
-    connect(more_, &QPushButton::clicked, this, [this] { logic_->OpenMoreMenu(); });
+    connect(more_, &QPushButton::clicked, this, [this] { gated_([&] { logic_->OpenMoreMenu(); }); });
 }
 
 NodeButtons::~NodeButtons() = default;
@@ -106,7 +113,9 @@ void NodeButtons::setSlotMarked(int slot, bool marked) {
     button->setStyleSheet(marked ? QString::fromLatin1(kMarkedNodeStyle) : QString());
 }
 
-void NodeButtons::setMoreShown(bool shown) { more_->setVisible(shown); }
+void NodeButtons::setMoreShown(bool shown) {
+    more_->setVisible(shown);
+}
 
 void NodeButtons::resetNodeMenu() {
     emptyItem_->setVisible(true);
@@ -121,7 +130,8 @@ void NodeButtons::popUpNodeMenu(const std::vector<send::NodeMenuItem>& items) {
     for (const auto& item : items) {
         QAction* action = menu_->addAction(QString::fromStdString(item.alias));
         action->setData(QString::fromStdString(item.aeTitle));
-        connect(action, &QAction::triggered, menu_, [this, item] { logic_->ChooseMenuItem(item); });
+        connect(action, &QAction::triggered, menu_,
+                [this, item] { gated_([&] { logic_->ChooseMenuItem(item); }); });
         menuItems_.push_back(action);
     }
     emptyItem_->setVisible(false);
