@@ -30,8 +30,8 @@ TEST_F(SettingsTest, MissingFileIsReportedOnceInEachLog) {
               "07.12.2026 10:12:12 - 0 - Settings.ini is not available - CheckInI\r\n");
     EXPECT_EQ(test::ReadBytes(dir / "Logs/Debug.log"),
               "07.12.2026 10:12:12 - ERROR: Settings.ini is not available\r\n");
-    EXPECT_EQ(shell.messages,
-              std::vector<std::string>{"error: There was an error.\nRead the log file for more information."});
+    EXPECT_EQ(shell.messages, std::vector<std::string>{
+                                  "error: There was an error.\nRead the log file for more information."});
     EXPECT_FALSE(std::filesystem::exists(dir / "Settings.ini"));
 }
 
@@ -98,11 +98,15 @@ TEST_F(SettingsTest, TlsKeysAreReadWithTheOthersAndPathsResolveAgainstTheDataFol
         EXPECT_EQ(record.QueryTlsPrivateKey, c.key);
         EXPECT_EQ(record.QueryTlsTrustedCertificates, c.trusted);
     }
-    // A path longer than the 255 characters of the other values is read whole.
+    // A path longer than the 255 characters of the other values is read
+    // whole, up to 4095 characters.
     const std::string longPath = "/" + std::string(300, 'p') + ".pem";
-    writeIni("[Query]\r\nTLSTrustedCertificates=" + longPath + "\r\n");
+    const std::string longestPath = "/" + std::string(4090, 'c') + ".pem";
+    writeIni("[Query]\r\nTLSTrustedCertificates=" + longPath + "\r\nTLSCertificate=" + longestPath + "\r\n");
     settings.Reload();
     EXPECT_EQ(record.QueryTlsTrustedCertificates, longPath);
+    EXPECT_EQ(record.QueryTlsCertificate.size(), 4095u);
+    EXPECT_EQ(record.QueryTlsCertificate, longestPath);
 }
 
 struct ConversionCase {
@@ -134,7 +138,7 @@ TEST(NodeEntryTest, OneParseAndOneFormat) {
         std::optional<NodeEntry> entry;
     };
     const Case cases[] = {
-        {"CT|CT_AE", NodeEntry{"CT", "CT_AE"}}, {"CT|", NodeEntry{"CT", ""}},  {"|AE", NodeEntry{"", "AE"}},
+        {"CT|CT_AE", NodeEntry{"CT", "CT_AE"}}, {"CT|", NodeEntry{"CT", ""}}, {"|AE", NodeEntry{"", "AE"}},
         {"a|b|c", NodeEntry{"a", "b"}},         {"no bar", std::nullopt},     {"", std::nullopt},
     };
     for (const Case& c : cases) {

@@ -253,6 +253,22 @@ TEST(InputRefusal, BackslashControlCharactersAndLengthsNameTheField) {
          "Please remove the backslash (\\) from \"Accession Number\"."},
         {"backslash in description", [](auto& c) { c.studyDescription = "CT\\MR"; },
          "Please remove the backslash (\\) from \"Study Description\"."},
+        {"backslash in last name", [](auto& c) { c.lastName = "Sm\\ith"; },
+         "Please remove the backslash (\\) from \"Last Name\"."},
+        {"backslash in first name", [](auto& c) { c.firstName = "Jo\\hn"; },
+         "Please remove the backslash (\\) from \"First Name\"."},
+        {"backslash in patient ID", [](auto& c) { c.patientId = "12\\34"; },
+         "Please remove the backslash (\\) from \"Patient - ID\"."},
+        {"backslash in sex", [](auto& c) { c.sex = "\\"; }, "Please remove the backslash (\\) from \"Sex\"."},
+        {"last C1 control", [](auto& c) { c.lastName = "Sm\xc2\x9fith"; },
+         "Please remove the control characters (such as Tab) from \"Last Name\"."},
+        {"no-break space is text",
+         [](auto& c) {
+             c.lastName =
+                 "van\xc2\xa0"
+                 "Dam";
+         },
+         std::nullopt},
         {"ESC in last name", [](auto& c) { c.lastName = "Sm\x1b(Bith"; },
          "Please remove the control characters (such as Tab) from \"Last Name\"."},
         {"TAB in first name", [](auto& c) { c.firstName = "Jo\thn"; },
@@ -591,7 +607,7 @@ TEST_F(StudySearchTest, ActionsArrivingMidFillAreRefusedAndCloseIsDeferred) {
     ASSERT_EQ(grid.rowCount(), 4);
     for (int r = 1; r <= 4; ++r) EXPECT_EQ(grid.cellText(r, 1), "1.2." + std::to_string(r));
     EXPECT_FALSE(panel.study.has_value());  // the refused presets left the field alone
-    EXPECT_EQ(closes, 1);  // carried out once the search had ended
+    EXPECT_EQ(closes, 1);                   // carried out once the search had ended
     EXPECT_FALSE(gate.busy());
 
     shell.onProcessEvents = nullptr;
