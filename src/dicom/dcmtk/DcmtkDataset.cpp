@@ -130,7 +130,8 @@ bool IsBinaryNumber(DcmEVR vr) {
 }
 
 std::string TrimPadding(std::string s) {
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\0')) s.pop_back();
+    const std::size_t end = s.find_last_not_of(std::string_view(" \0", 2));
+    s.erase(end == std::string::npos ? 0 : end + 1);
     return s;
 }
 
@@ -203,7 +204,9 @@ Dataset FromDcmDataset(DcmDataset& dataset) {
             OFString raw;
             element->getOFStringArray(raw, OFTrue /* remove padding */);
             value.assign(raw.c_str(), raw.length());
-            if (vr.isAffectedBySpecificCharacterSet()) value = decoder.Decode(value, evr);
+            // The other string VRs are ASCII; a stray byte there becomes U+FFFD.
+            value =
+                vr.isAffectedBySpecificCharacterSet() ? decoder.Decode(value, evr) : WellFormedUtf8(value);
         } else if (IsBinaryNumber(evr)) {
             // As decimal text ("\" between several values).
             OFString raw;
