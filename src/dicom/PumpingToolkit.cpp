@@ -102,20 +102,25 @@ NestedCallError::NestedCallError()
 
 void PumpingToolkit::runPumping(const std::function<void()>& work) const {
     if (calling_.exchange(true, std::memory_order_acq_rel)) throw NestedCallError();
-    std::atomic<bool> done{false};
     std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        done.store(true, std::memory_order_release);
-        if (wake_) wake_();
-    });
-    while (waitAndRun_ && !done.load(std::memory_order_acquire)) waitAndRun_();
-    worker.join();
-    calling_.store(false, std::memory_order_release);
+    {
+        struct Ended {
+            std::atomic<bool>& calling;
+            ~Ended() { calling.store(false, std::memory_order_release); }
+        } ended{calling_};
+        std::atomic<bool> done{false};
+        std::thread worker([&] {
+            try {
+                work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            done.store(true, std::memory_order_release);
+            if (wake_) wake_();
+        });
+        while (waitAndRun_ && !done.load(std::memory_order_acquire)) waitAndRun_();
+        worker.join();
+    }
     std::vector<std::shared_ptr<void>> pending;
     {
         std::lock_guard lock(pendingMutex_);

@@ -48,7 +48,13 @@ TEST(ResponseDecoding, KeepsStringsNumbersAndTextWithoutVrAndLeavesBytesOut) {
         {"pixel data", {0x7FE0, 0x0010}, "\x01\x02\x03\x04", std::nullopt},
         {"overlay data", {0x6000, 0x3000}, "\x01\x02\x03\x04", std::nullopt},
         {"OB or OW", {0x5400, 0x100A}, "\x01\x02", std::nullopt},
-        {"broken UTF-8", {0x0010, 0x0010}, "Ab\xCE\xA9\xCE", "Ab\xCE\xA9\xEF\xBF\xBD", "ISO_IR 192"},
+        {"a stray byte in a date",
+         {0x0010, 0x0030},
+         "1970\xC9"
+         "101",
+         "1970\xEF\xBF\xBD"
+         "101"},
+        {"broken UTF-8", {0x0010, 0x0010}, "Ab\xCE\xA9\xCE ", "Ab\xCE\xA9\xEF\xBF\xBD", "ISO_IR 192"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);

@@ -35,14 +35,17 @@ bool HasControlCharacter(std::string_view text) {
     return false;
 }
 
+// Characters of the longest component group ("=" between them) of a name.
 std::size_t LongestGroup(std::string_view name) {
-    std::size_t longest = 0;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = name.find('=', start);
-        longest = std::max(longest, Characters(name.substr(start, end - start)));
-        if (end == std::string_view::npos) return longest;
-        start = end + 1;
+    std::size_t longest = 0, current = 0;
+    for (char c : name) {
+        if (c == '=') {
+            current = 0;
+        } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+            longest = std::max(longest, ++current);
+        }
     }
+    return longest;
 }
 
 std::chrono::year_month_day Day(std::uint8_t b) {
