@@ -4,6 +4,7 @@
 #include "log/ErrorReport.h"
 #include "log/Logger.h"
 #include "support/FakeShell.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 
 namespace pelko::config {

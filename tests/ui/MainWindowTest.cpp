@@ -6,10 +6,10 @@
 #include <QTimer>
 
 #include "app/qt/MainWindow.h"
-#include "log/Clock.h"
 #include "log/Logger.h"
 #include "query/qt/OptionalDateEdit.h"
 #include "support/FakeToolkit.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 #include "ui/Controls.h"
 
@@ -47,7 +47,6 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsFile) {
     EXPECT_FALSE(Control<ui::OptionalDateEdit>(window.get(), "dtpStudyDate")->isTicked());
     EXPECT_EQ(Control<QComboBox>(window.get(), "cboSex")->count(), 3);
     EXPECT_EQ(Control<QComboBox>(window.get(), "cboSex")->itemText(0), "O");
-    // Grid: window width - 250 twips, height - 4650 twips.
     // Starting writes nothing.
     EXPECT_FALSE(std::filesystem::exists(dir / "Settings.ini"));
 }

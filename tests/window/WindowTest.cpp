@@ -14,6 +14,7 @@
 #include "dicom/PumpingToolkit.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
 #include "e2e/Workstation.h"
+#include "log/Clock.h"
 #include "peers/OrthancFixture.h"
 #include "peers/StoreScpFixture.h"
 #include "ui/Controls.h"

@@ -2,13 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDate>
 #include <QFrame>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QVBoxLayout>
 
 #include "base/Twips.h"
+#include "base/qt/QtSupport.h"
 #include "config/qt/SettingsCommand.h"
 #include "log/Logger.h"
 #include "query/ConnectionTest.h"
@@ -18,23 +17,6 @@
 #include "send/qt/SendButton.h"
 
 namespace pelko::ui {
-namespace {
-
-QRect Twips(int left, int top, int width, int height) {
-    return {Px(left), Px(top), Px(width), Px(height)};
-}
-
-QFont Tahoma(double points) {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(points);
-    return font;
-}
-
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
-}  // namespace
 
 MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     : QMainWindow(parent),
@@ -54,9 +36,8 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     hooks.configureGrid = [this] { grid_->configureColumns(); };
     hooks.rebuildNodes = [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); };
     hooks.saveMarks = [this] { nodeButtons_->nodeSlots().SaveMarks(); };
-    logic_ =
-        std::make_unique<MainWindowLogic>(static_cast<MainWindowView&>(*this), static_cast<Shell&>(*this),
-                                          settings_, errors_, services_.clock, hooks);
+    logic_ = std::make_unique<MainWindowLogic>(static_cast<MainWindowView&>(*this),
+                                               static_cast<Shell&>(*this), settings_, errors_, hooks);
 }
 
 MainWindow::~MainWindow() = default;
@@ -100,6 +81,7 @@ void MainWindow::buildWidgets() {
     connect(searchPresets_, &SearchPresets::weekPressed, searchPanel_, &SearchPanel::searchWeek);
 
     gridLayout->addWidget(grid_);
+    connect(grid_, &ResultGridWidget::sendAllowed, sendButton_, &QWidget::setEnabled);
     sendButton_->bind(*this, settings_, errors_, services_.toolkit, *grid_, nodeButtons_->nodeSlots(), gate_);
 }
 
@@ -149,11 +131,11 @@ void MainWindow::bringToFront() {
 // --- Shell
 
 void MainWindow::showError(const std::string& text) {
-    QMessageBox::critical(this, QString::fromUtf8(kAppTitle), Q(text));
+    ShowError(this, text);
 }
 
 void MainWindow::showInfo(const std::string& text) {
-    QMessageBox::information(this, QString::fromUtf8(kAppTitle), Q(text));
+    ShowInfo(this, text);
 }
 
 void MainWindow::processEvents() {
@@ -174,10 +156,6 @@ void MainWindow::setBusyPointer(bool busy) {
     } else {
         QApplication::restoreOverrideCursor();
     }
-}
-
-void MainWindow::setSendEnabled(bool enabled) {
-    sendButton_->setEnabled(enabled);
 }
 
 // --- MainWindowView
@@ -215,20 +193,6 @@ void MainWindow::setGridWidthTwips(int twips) {
 
 void MainWindow::setGridHeightTwips(int twips) {
     gridArea_->resize(gridArea_->width(), Px(twips));
-}
-
-void MainWindow::setDatePickersTo(std::chrono::year_month_day today) {
-    searchPanel_->showDateInPickers(QDate(static_cast<int>(today.year()),
-                                          static_cast<int>(static_cast<unsigned>(today.month())),
-                                          static_cast<int>(static_cast<unsigned>(today.day()))));
-}
-
-void MainWindow::fillSexList(const std::vector<std::string>& items) {
-    searchPanel_->fillSexList(items);
-}
-
-void MainWindow::clearDatePickerTicks() {
-    searchPanel_->untickDatePickers();
 }
 
 // --- lifecycle

@@ -6,6 +6,7 @@
 
 #include "base/ActionGate.h"
 #include "base/Twips.h"
+#include "base/qt/QtSupport.h"
 
 namespace pelko::ui {
 
@@ -34,13 +35,6 @@ QRect InFrame(int left, int top, int width, int height) {
 // search frame plus (350, 660) twips, taken as a position in the window.
 constexpr int kMenuOffsetXTwips = 350;
 constexpr int kMenuOffsetYTwips = 660;
-
-QFont Tahoma(double points, bool bold = false) {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 }  // namespace
 
@@ -102,7 +96,7 @@ void NodeButtons::setSlotShown(int slot, bool shown) {
 }
 
 void NodeButtons::setSlotCaption(int slot, const std::string& caption) {
-    slotButtons_.at(static_cast<std::size_t>(slot))->setText(QString::fromStdString(caption));
+    slotButtons_.at(static_cast<std::size_t>(slot))->setText(Q(caption));
 }
 
 void NodeButtons::setSlotMarked(int slot, bool marked) {
@@ -128,8 +122,8 @@ void NodeButtons::resetNodeMenu() {
 
 void NodeButtons::popUpNodeMenu(const std::vector<send::NodeMenuItem>& items) {
     for (const auto& item : items) {
-        QAction* action = menu_->addAction(QString::fromStdString(item.alias));
-        action->setData(QString::fromStdString(item.aeTitle));
+        QAction* action = menu_->addAction(Q(item.alias));
+        action->setData(Q(item.aeTitle));
         connect(action, &QAction::triggered, menu_,
                 [this, item] { gated_([&] { logic_->ChooseMenuItem(item); }); });
         menuItems_.push_back(action);
