@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QStandardPaths>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -49,10 +50,8 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
-    pelko::dicom::InitializeDcmtkProcess();
     pelko::SystemClock clock;
     const std::filesystem::path programFolder = folder.toStdString();
-    pelko::config::RemoveLeftoverTempFiles(pelko::config::SettingsPath(programFolder));
     pelko::Logger logger(programFolder, clock);
     auto dcmtk = pelko::dicom::MakeDcmtkToolkit();
     // Network calls block their handler, not the window.
@@ -62,5 +61,10 @@ int main(int argc, char* argv[]) {
     instance.onSecondCopy([&window] { window.bringToFront(); });
     window.load();
     window.show();
+    // What can wait for the first paint; it runs before the first click.
+    QTimer::singleShot(0, [&programFolder] {
+        pelko::dicom::InitializeDcmtkProcess();
+        pelko::config::RemoveLeftoverTempFiles(pelko::config::SettingsPath(programFolder));
+    });
     return QApplication::exec();
 }

@@ -17,13 +17,7 @@ template <typename Inner>
 class Pumped {
 public:
     Pumped(const PumpingToolkit& kit, std::unique_ptr<Inner> inner) : kit_(kit), inner_(std::move(inner)) {}
-    ~Pumped() {
-        try {
-            kit_.runPumping([&] { inner_.reset(); });
-        } catch (...) {
-            // A release never fails; nothing to report from a destructor.
-        }
-    }
+    ~Pumped() { kit_.release(std::shared_ptr<Inner>(std::move(inner_))); }
     Pumped(const Pumped&) = delete;
     Pumped& operator=(const Pumped&) = delete;
 
@@ -81,11 +75,15 @@ PumpingToolkit::PumpingToolkit(Toolkit& inner, std::function<void()> waitAndRun,
 
 // The parameters go to the wrapped toolkit whole, as given.
 std::unique_ptr<QueryAssociation> PumpingToolkit::newQueryAssociation(const AssociationParameters& peer) {
-    return std::make_unique<PumpingQuery>(*this, inner_.newQueryAssociation(peer));
+    std::unique_ptr<QueryAssociation> inner;
+    runPumping([&] { inner = inner_.newQueryAssociation(peer); });
+    return std::make_unique<PumpingQuery>(*this, std::move(inner));
 }
 
 std::unique_ptr<StoreAssociation> PumpingToolkit::newStoreAssociation(const AssociationParameters& peer) {
-    return std::make_unique<PumpingStore>(*this, inner_.newStoreAssociation(peer));
+    std::unique_ptr<StoreAssociation> inner;
+    runPumping([&] { inner = inner_.newStoreAssociation(peer); });
+    return std::make_unique<PumpingStore>(*this, std::move(inner));
 }
 
 std::unique_ptr<UidGenerator> PumpingToolkit::newUidGenerator() {
@@ -98,21 +96,49 @@ EchoResult PumpingToolkit::Echo(const AssociationParameters& peer) {
     return result;
 }
 
+NestedCallError::NestedCallError()
+    : std::logic_error(
+          "A network call was refused because another one was still under way; only one runs at a time.") {}
+
 void PumpingToolkit::runPumping(const std::function<void()>& work) const {
-    std::atomic<bool> done{false};
+    if (calling_.exchange(true, std::memory_order_acq_rel)) throw NestedCallError();
     std::exception_ptr failure;
-    std::thread worker([&] {
-        try {
-            work();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        done.store(true, std::memory_order_release);
-        if (wake_) wake_();
-    });
-    while (waitAndRun_ && !done.load(std::memory_order_acquire)) waitAndRun_();
-    worker.join();
+    {
+        struct Ended {
+            std::atomic<bool>& calling;
+            ~Ended() { calling.store(false, std::memory_order_release); }
+        } ended{calling_};
+        std::atomic<bool> done{false};
+        std::thread worker([&] {
+            try {
+                work();
+            } catch (...) {
+                failure = std::current_exception();
+            }
+            done.store(true, std::memory_order_release);
+            if (wake_) wake_();
+        });
+        while (waitAndRun_ && !done.load(std::memory_order_acquire)) waitAndRun_();
+        worker.join();
+    }
+    std::vector<std::shared_ptr<void>> pending;
+    {
+        std::lock_guard lock(pendingMutex_);
+        pending.swap(pendingReleases_);
+    }
+    for (auto& association : pending) release(std::move(association));
     if (failure) std::rethrow_exception(failure);
+}
+
+void PumpingToolkit::release(std::shared_ptr<void> association) const {
+    try {
+        runPumping([&] { association.reset(); });
+    } catch (const NestedCallError&) {
+        std::lock_guard lock(pendingMutex_);
+        pendingReleases_.push_back(std::move(association));
+    } catch (...) {
+        // A release never fails; nothing to report from a destructor.
+    }
 }
 
 }  // namespace pelko::dicom

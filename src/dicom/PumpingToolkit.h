@@ -6,16 +6,31 @@
 // handlers that the action gate refuses while the call is under way. The
 // worker wakes the calling thread the moment the call ends; nothing polls.
 // One call runs at a time; the wrapped objects are never touched by two
-// threads at once. The release of an association (its destructor) is such a
-// call too.
+// threads at once. The making and the release of an association (its
+// destructor) are such calls too.
+//
+// A handler that runs during the wait and starts another call (it slipped
+// past the action gate), or a call from another thread meanwhile, is
+// refused with NestedCallError: two associations never run at once. A
+// release refused that way waits until the running call has ended.
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <stdexcept>
+#include <vector>
 
 #include "dicom/Toolkit.h"
 
 namespace pelko::dicom {
+
+// A toolkit call started while another one was under way.
+class NestedCallError : public std::logic_error {
+public:
+    NestedCallError();
+};
 
 class PumpingToolkit : public Toolkit {
 public:
@@ -32,13 +47,20 @@ public:
     EchoResult Echo(const AssociationParameters& peer) override;
 
     // Runs `work` on a worker thread and runs events until it is done;
-    // rethrows what `work` threw.
+    // rethrows what `work` threw. Throws NestedCallError, without running
+    // `work`, while another call is under way.
     void runPumping(const std::function<void()>& work) const;
+    // Releases `association` (its last owner) as a call, or once the
+    // running call has ended.
+    void release(std::shared_ptr<void> association) const;
 
 private:
     Toolkit& inner_;
     std::function<void()> waitAndRun_;
     std::function<void()> wake_;
+    mutable std::atomic<bool> calling_{false};
+    mutable std::mutex pendingMutex_;
+    mutable std::vector<std::shared_ptr<void>> pendingReleases_;
 };
 
 }  // namespace pelko::dicom

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <csignal>
-
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -385,6 +384,14 @@ TEST(IniWriteFile, LinkedFileReplacedLinkKept) {
 
 // ---------------------------------------------------------------- leftovers
 
+// A process id that no process has any more.
+pid_t EndedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
 // Runs a save in a child process that the file size limit kills in the
 // middle of writing, as a crash would; returns the child's (now unused)
 // process id.
@@ -415,28 +422,57 @@ TEST(IniLeftovers, OnlyTempFilesOfEndedSavesAreRemoved) {
 
     const std::string dead = std::to_string(crashed);
     const std::string alive = std::to_string(::getpid());
-    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+    using std::chrono::seconds;
     struct Entry {
         std::string name;
-        bool aged;
+        seconds age;
         bool removed;
     };
     const std::vector<Entry> entries = {
-        {crashedTemp, true, true},
-        {"Settings.ini." + dead + "-0000beef.tmp", false, false},  // may be another computer's save
-        {"Settings.ini." + alive + "-0000cafe.tmp", true, false},  // its writer still runs
-        {"Other.ini." + dead + "-0000beef.tmp", true, false},
-        {"Settings.ini.backup.tmp", true, false},
+        {crashedTemp, seconds(300), true},
+        {"Settings.ini." + dead + "-0000beef.tmp", seconds(0), false},     // may be another computer's save
+        {"Settings.ini." + dead + "-0000f00d.tmp", seconds(30), false},    // as well
+        {"Settings.ini." + alive + "-0000cafe.tmp", seconds(300), false},  // its writer still runs
+        {"Other.ini." + dead + "-0000beef.tmp", seconds(300), false},
+        {"Settings.ini.backup.tmp", seconds(300), false},
     };
+    const auto now = fs::file_time_type::clock::now();
     for (const auto& e : entries) {
         if (e.name != crashedTemp) WriteBytes(dir / e.name, "[Query]");
-        fs::last_write_time(dir / e.name, e.aged ? old : fs::file_time_type::clock::now());
+        fs::last_write_time(dir / e.name, now - e.age);
     }
 
     RemoveLeftoverTempFiles(file);
 
     for (const auto& e : entries) EXPECT_EQ(!fs::exists(dir / e.name), e.removed) << e.name;
     EXPECT_EQ(ReadBytes(file), "[Query]\r\nPort=104\r\n");
+}
+
+// Run by another user, whose signals cannot reach this test's process: a
+// save of this still running process is kept, an ended one removed.
+TEST(IniLeftovers, AnotherUsersRunningSaveIsKept) {
+    if (::geteuid() != 0) GTEST_SKIP() << "needs root to run as another user";
+    TempDir dir;
+    fs::permissions(dir.path(), fs::perms::all);
+    const fs::path file = dir / "Settings.ini";
+    const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(5);
+    const fs::path running = dir / ("Settings.ini." + std::to_string(::getpid()) + "-0000cafe.tmp");
+    const fs::path ended = dir / ("Settings.ini." + std::to_string(EndedProcess()) + "-0000beef.tmp");
+    for (const auto& f : {running, ended}) {
+        WriteBytes(f, "[Query]");
+        fs::last_write_time(f, old);
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(2);
+        RemoveLeftoverTempFiles(file);
+        ::_exit(0);
+    }
+    int status = -1;
+    ::waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "no user nobody";
+    EXPECT_TRUE(fs::exists(running));
+    EXPECT_FALSE(fs::exists(ended)) << "the other user could not clean up at all";
 }
 
 }  // namespace

@@ -99,11 +99,15 @@ TEST_F(SettingsTest, TlsKeysAreReadWithTheOthersAndPathsResolveAgainstTheDataFol
         EXPECT_EQ(record.QueryTlsPrivateKey, c.key);
         EXPECT_EQ(record.QueryTlsTrustedCertificates, c.trusted);
     }
-    // A path longer than the 255 characters of the other values is read whole.
+    // A path longer than the 255 characters of the other values is read
+    // whole, up to 4095 characters.
     const std::string longPath = "/" + std::string(300, 'p') + ".pem";
-    writeIni("[Query]\r\nTLSTrustedCertificates=" + longPath + "\r\n");
+    const std::string longestPath = "/" + std::string(4090, 'c') + ".pem";
+    writeIni("[Query]\r\nTLSTrustedCertificates=" + longPath + "\r\nTLSCertificate=" + longestPath + "\r\n");
     settings.Reload();
     EXPECT_EQ(record.QueryTlsTrustedCertificates, longPath);
+    EXPECT_EQ(record.QueryTlsCertificate.size(), 4095u);
+    EXPECT_EQ(record.QueryTlsCertificate, longestPath);
 }
 
 struct ConversionCase {

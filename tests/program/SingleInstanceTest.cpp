@@ -9,9 +9,9 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QSysInfo>
 #include <QLocalSocket>
 #include <QProcess>
+#include <QSysInfo>
 #include <QThread>
 
 #include "app/qt/SingleInstance.h"
@@ -76,26 +76,32 @@ bool WaitUntilListening(const QString& folder) {
     return false;
 }
 
+// The running copy's lock holds however old it is: Qt's default would take
+// a lock over once it is 30 s old.
 TEST(SingleInstanceTest, SecondCopyEndsAtOnceWithoutWritingSettings) {
-    RuntimeFolder runtime;
-    test::TempDir dir;
-    const auto program = Program(dir);
+    for (const auto lockAge : {std::chrono::seconds(0), std::chrono::seconds(60)}) {
+        SCOPED_TRACE(lockAge.count());
+        RuntimeFolder runtime;
+        test::TempDir dir;
+        const auto program = Program(dir);
 
-    Copy first(program);
-    ASSERT_TRUE(first.process.waitForStarted(5000));
-    ASSERT_TRUE(WaitUntilListening(Folder(dir)));
-    // Lock and socket are in the runtime folder.
-    EXPECT_TRUE(QFileInfo(InstancePathsFor(Folder(dir)).lockFile).absolutePath() ==
-                QString::fromStdString(runtime.path().string()));
+        Copy first(program);
+        ASSERT_TRUE(first.process.waitForStarted(5000));
+        ASSERT_TRUE(WaitUntilListening(Folder(dir)));
+        // Lock and socket are in the runtime folder.
+        const QString lockFile = InstancePathsFor(Folder(dir)).lockFile;
+        EXPECT_TRUE(QFileInfo(lockFile).absolutePath() == QString::fromStdString(runtime.path().string()));
+        fs::last_write_time(lockFile.toStdString(), fs::file_time_type::clock::now() - lockAge);
 
-    Copy second(program);
-    ASSERT_TRUE(second.process.waitForStarted(5000));
-    EXPECT_TRUE(second.process.waitForFinished(5000)) << "the second copy is still running";
-    EXPECT_EQ(second.process.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.process.exitCode(), 0);
+        Copy second(program);
+        ASSERT_TRUE(second.process.waitForStarted(5000));
+        EXPECT_TRUE(second.process.waitForFinished(5000)) << "the second copy is still running";
+        EXPECT_EQ(second.process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(second.process.exitCode(), 0);
 
-    EXPECT_EQ(first.process.state(), QProcess::Running);
-    EXPECT_FALSE(fs::exists(dir / "Settings.ini"));
+        EXPECT_EQ(first.process.state(), QProcess::Running);
+        EXPECT_FALSE(fs::exists(dir / "Settings.ini"));
+    }
 }
 
 TEST(SingleInstanceTest, CopiesInDifferentFoldersRunSideBySide) {
@@ -124,12 +130,13 @@ TEST(SingleInstanceTest, StartsOverACrashedCopysLockAndAnotherUsersLockInTheOldP
     const auto program = Program(dir);
     const InstancePaths paths = InstancePathsFor(Folder(dir));
     // What a crashed copy leaves: its lock (in QLockFile's format) and socket.
-    test::WriteBytes(paths.lockFile.toStdString(),
-                     std::to_string(EndedProcess()) + "\npelko\n" + QSysInfo::machineHostName().toStdString() + "\n");
+    test::WriteBytes(paths.lockFile.toStdString(), std::to_string(EndedProcess()) + "\npelko\n" +
+                                                       QSysInfo::machineHostName().toStdString() + "\n");
     test::WriteBytes(paths.socket.toStdString(), "");
     // Earlier versions locked /tmp/pelko-<hash>.lock, open to every user.
     const QByteArray hash =
-        QCryptographicHash::hash(QDir(Folder(dir)).canonicalPath().toUtf8(), QCryptographicHash::Sha1).toHex();
+        QCryptographicHash::hash(QDir(Folder(dir)).canonicalPath().toUtf8(), QCryptographicHash::Sha1)
+            .toHex();
     const fs::path oldLock = tmp / ("pelko-" + hash.left(16).toStdString() + ".lock");
     test::WriteBytes(oldLock, "1\npelko\n" + QSysInfo::machineHostName().toStdString() + "\n");
     if (::geteuid() == 0) {

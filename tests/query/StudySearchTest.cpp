@@ -252,6 +252,22 @@ TEST(InputRefusal, BackslashControlCharactersAndLengthsNameTheField) {
          "Please remove the backslash (\\) from \"Accession Number\"."},
         {"backslash in description", [](auto& c) { c.studyDescription = "CT\\MR"; },
          "Please remove the backslash (\\) from \"Study Description\"."},
+        {"backslash in last name", [](auto& c) { c.lastName = "Sm\\ith"; },
+         "Please remove the backslash (\\) from \"Last Name\"."},
+        {"backslash in first name", [](auto& c) { c.firstName = "Jo\\hn"; },
+         "Please remove the backslash (\\) from \"First Name\"."},
+        {"backslash in patient ID", [](auto& c) { c.patientId = "12\\34"; },
+         "Please remove the backslash (\\) from \"Patient - ID\"."},
+        {"backslash in sex", [](auto& c) { c.sex = "\\"; }, "Please remove the backslash (\\) from \"Sex\"."},
+        {"last C1 control", [](auto& c) { c.lastName = "Sm\xc2\x9fith"; },
+         "Please remove the control characters (such as Tab) from \"Last Name\"."},
+        {"no-break space is text",
+         [](auto& c) {
+             c.lastName =
+                 "van\xc2\xa0"
+                 "Dam";
+         },
+         std::nullopt},
         {"ESC in last name", [](auto& c) { c.lastName = "Sm\x1b(Bith"; },
          "Please remove the control characters (such as Tab) from \"Last Name\"."},
         {"TAB in first name", [](auto& c) { c.firstName = "Jo\thn"; },

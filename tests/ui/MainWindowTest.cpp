@@ -101,6 +101,33 @@ TEST_F(MainWindowTest, CloseRequestDuringAnActionWaitsForItsEnd) {
     EXPECT_TRUE(std::filesystem::exists(dir / "Settings.ini"));
 }
 
+// While an action holds the gate (a search or a send waiting for the
+// network lets events run), every other click of the window is refused: no
+// second network call starts and no mark or menu changes.
+TEST_F(MainWindowTest, ClicksDuringAnActionAreRefused) {
+    std::string ini = "[Query]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=104\r\n[Forward]\r\n";
+    for (int i = 0; i < 9; ++i) ini += "Node" + std::to_string(i) + "=N" + std::to_string(i) + "|AE\r\n";
+    test::WriteBytes(dir / "Settings.ini", ini);
+    auto window = open();
+    Control<QLineEdit>(window.get(), "txtName2")->setText("Smith");
+    auto* node = Control<QPushButton>(window.get(), "cmdNode0");
+    auto* nodes = Control<QMenu>(window.get(), "mnuNodes");
+    {
+        auto pass = window->gate().tryEnter();
+        for (const char* name : {"cmdSearch", "cmdToday", "cmdYesterday", "cmdWeek", "cmdNode0", "cmdMore"}) {
+            Control<QPushButton>(window.get(), name)->click();
+        }
+        Control<QAction>(window.get(), "mnuTestConnection")->trigger();
+        QApplication::processEvents();
+        EXPECT_EQ(toolkit.queryAssociations, 0);
+        EXPECT_TRUE(toolkit.echoes.empty());
+        EXPECT_FALSE(node->font().bold()) << "a node was marked";
+        EXPECT_FALSE(nodes->isVisible()) << "the node menu opened";
+    }
+    node->click();
+    EXPECT_TRUE(node->font().bold()) << "the click after the action was refused";
+}
+
 // Where each control is on the window's client area, in pixels: frame and
 // panel offsets (45, 585) and (135, 225) twips are added as placed.
 TEST_F(MainWindowTest, ControlsAtTheirDesignedPlacesAndInFocusOrder) {

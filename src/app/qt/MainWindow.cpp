@@ -69,7 +69,7 @@ void MainWindow::buildWidgets() {
     // Joins the window (and its focus chain) last, when laid out below.
     grid_ = new ResultGridWidget(*this, errors_, gate_, nullptr);
 
-    nodeButtons_ = new NodeButtons(*this, settings_, errors_, searchFrame);
+    nodeButtons_ = new NodeButtons(*this, settings_, errors_, gate_, searchFrame);
 
     searchPanel_ = new SearchPanel(
         {*grid_, *this, settings_, services_.toolkit, errors_, services_.clock, gate_}, searchFrame);

@@ -1,13 +1,45 @@
 #include "app/qt/SingleInstance.h"
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QLocalSocket>
+#include <QFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QThread>
+#include <cerrno>
+#include <cstring>
 
 namespace pelko::ui {
+namespace {
+
+// The address of `path`; false when it does not fit.
+bool Address(const QString& path, sockaddr_un& address) {
+    const QByteArray bytes = QFile::encodeName(path);
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (bytes.size() >= static_cast<qsizetype>(sizeof address.sun_path)) return false;
+    std::memcpy(address.sun_path, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return true;
+}
+
+// True when a copy listens on `path` and took the connection.
+bool Knock(const QString& path) {
+    sockaddr_un address;
+    if (!Address(path, address)) return false;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const bool answered = ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return answered;
+}
+
+}  // namespace
 
 InstancePaths InstancePathsFor(const QString& folder) {
     // Qt checks the runtime folder (ours, mode 0700) and falls back to
@@ -16,25 +48,27 @@ InstancePaths InstancePathsFor(const QString& folder) {
     if (runtime.isEmpty()) return {};
     const QByteArray hash =
         QCryptographicHash::hash(QDir(folder).canonicalPath().toUtf8(), QCryptographicHash::Sha1).toHex();
-    const QString base = QDir(runtime).filePath(QStringLiteral("pelko-") + QString::fromLatin1(hash.left(16)));
+    const QString base =
+        QDir(runtime).filePath(QStringLiteral("pelko-") + QString::fromLatin1(hash.left(16)));
     return {base + QStringLiteral(".lock"), base + QStringLiteral(".socket")};
 }
 
 SingleInstance::SingleInstance(const QString& folder, QObject* parent)
-    : QObject(parent), paths_(InstancePathsFor(folder)) {
-    connect(&server_, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server_.nextPendingConnection()) {
-            socket->deleteLater();
-            if (handler_) handler_();
-        }
-    });
+    : QObject(parent), paths_(InstancePathsFor(folder)) {}
+
+SingleInstance::~SingleInstance() {
+    if (listening_ < 0) return;
+    delete notifier_;
+    ::close(listening_);
+    ::unlink(QFile::encodeName(paths_.socket).constData());
 }
 
 bool SingleInstance::claim() {
     error_.clear();
     if (paths_.lockFile.isEmpty()) {
-        error_ = QStringLiteral("Pelko cannot start: there is no usable runtime folder for this user "
-                                "(XDG_RUNTIME_DIR).");
+        error_ = QStringLiteral(
+            "Pelko cannot start: there is no usable runtime folder for this user "
+            "(XDG_RUNTIME_DIR).");
         return false;
     }
     lock_ = std::make_unique<QLockFile>(paths_.lockFile);
@@ -49,15 +83,14 @@ bool SingleInstance::claim() {
         // listen: try for a few seconds.
         const QDeadlineTimer deadline(3000);
         do {
-            QLocalSocket socket;
-            socket.connectToServer(paths_.socket);
-            if (socket.waitForConnected(500)) return false;
+            if (Knock(paths_.socket)) return false;
             QThread::msleep(100);
         } while (!deadline.hasExpired());
         qint64 pid = 0;
         QString host, app;
         if (lock_->getLockInfo(&pid, &host, &app)) {
-            error_ = QStringLiteral("Pelko cannot start: a copy of it is running (process %1) but does not answer.")
+            error_ = QStringLiteral(
+                         "Pelko cannot start: a copy of it is running (process %1) but does not answer.")
                          .arg(pid);
         } else {
             error_ = QStringLiteral("Pelko cannot start: the lock file %1 cannot be used.")
@@ -65,13 +98,31 @@ bool SingleInstance::claim() {
         }
         return false;
     }
-    QLocalServer::removeServer(paths_.socket);  // a socket left by a crashed copy
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    if (!server_.listen(paths_.socket)) {
-        error_ = QStringLiteral("Pelko cannot start: it cannot listen on %1 (%2).")
-                     .arg(QDir::toNativeSeparators(paths_.socket), server_.errorString());
+    // A socket left by a crashed copy goes; only this user may connect (the
+    // runtime folder is the user's alone as well).
+    const QByteArray socketPath = QFile::encodeName(paths_.socket);
+    ::unlink(socketPath.constData());
+    sockaddr_un address;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const bool listening = fd >= 0 && Address(paths_.socket, address) &&
+                           ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
+                           ::chmod(socketPath.constData(), S_IRUSR | S_IWUSR) == 0 && ::listen(fd, 8) == 0;
+    const int failure = errno;
+    if (!listening) {
+        if (fd >= 0) ::close(fd);
+        error_ =
+            QStringLiteral("Pelko cannot start: it cannot listen on %1 (%2).")
+                .arg(QDir::toNativeSeparators(paths_.socket), QString::fromLocal8Bit(std::strerror(failure)));
         return false;
     }
+    listening_ = fd;
+    notifier_ = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
+    connect(notifier_, &QSocketNotifier::activated, this, [this] {
+        for (int copy; (copy = ::accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+            ::close(copy);
+            if (handler_) handler_();
+        }
+    });
     return true;
 }
 

@@ -1,14 +1,17 @@
 // One running copy per user and folder. The first copy holds a lock file and
 // listens on a local socket, both in the user's runtime folder (so no other
 // user can take or block them); a second copy finds the lock taken, asks the
-// first copy over the socket to come to the front, and ends.
+// first copy over the socket to come to the front, and ends. The socket is a
+// plain Unix-domain stream socket watched by the event loop (a second copy
+// connects, nothing is sent): Qt Network is not loaded at start for it.
 #pragma once
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <functional>
 #include <memory>
+
+class QSocketNotifier;
 
 namespace pelko::ui {
 
@@ -25,6 +28,7 @@ class SingleInstance : public QObject {
     Q_OBJECT
 public:
     explicit SingleInstance(const QString& folder, QObject* parent = nullptr);
+    ~SingleInstance() override;
 
     // True when this is the only copy. Otherwise either the running copy has
     // been asked to come to the front (error() is empty) or this copy cannot
@@ -38,7 +42,8 @@ private:
     InstancePaths paths_;
     QString error_;
     std::unique_ptr<QLockFile> lock_;
-    QLocalServer server_;
+    int listening_ = -1;  // the socket's descriptor while this copy listens
+    QSocketNotifier* notifier_ = nullptr;
     std::function<void()> handler_;
 };
 

@@ -21,8 +21,10 @@ namespace pelko::dicom::dcmtk {
 std::unique_ptr<DcmDataset> ToDcmDataset(const Dataset& dataset, const std::string& operation);
 
 // The attributes of `dataset` with text values as UTF-8, decoded by the
-// data set's own Specific Character Set (none given: Latin-1). Values of
-// binary VRs other than UN are left out, as are sequences and (0008,0005).
+// data set's own Specific Character Set (none given: Latin-1). Only string
+// and number values are kept, and those without a VR (UN, or private
+// attributes read in implicit VR), taken as text; bytes (OB, OW, pixel and
+// overlay data), sequences and (0008,0005) are left out.
 Dataset FromDcmDataset(DcmDataset& dataset);
 
 }  // namespace pelko::dicom::dcmtk

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "base/ActionGate.h"
 #include "base/Twips.h"
 #include "base/qt/QtSupport.h"
 
@@ -37,7 +38,7 @@ constexpr int kMenuOffsetYTwips = 660;
 
 }  // namespace
 
-NodeButtons::NodeButtons(Shell& shell, config::Settings& settings, ErrorReporter& errors,
+NodeButtons::NodeButtons(Shell& shell, config::Settings& settings, ErrorReporter& errors, ActionGate& gate,
                          QWidget* searchFrame)
     : QWidget(searchFrame) {
     setGeometry(Px(kLeftTwips), Px(kTopTwips), Px(kRightTwips) - Px(kLeftTwips),
@@ -72,11 +73,15 @@ NodeButtons::NodeButtons(Shell& shell, config::Settings& settings, ErrorReporter
 
     logic_ = std::make_unique<send::NodeSlots>(static_cast<send::NodeButtonsView&>(*this), shell, settings,
                                                errors);
+    // While a search or a send runs, the marks and the menu stay as they are.
+    gated_ = [&gate](const std::function<void()>& click) {
+        if (auto pass = gate.tryEnter()) click();
+    };
     for (int i = 0; i < send::kNodeSlots; ++i) {
         connect(slotButtons_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
-                [this, i] { logic_->NodeClicked(i); });
+                [this, i] { gated_([&] { logic_->NodeClicked(i); }); });
     }
-    connect(more_, &QPushButton::clicked, this, [this] { logic_->OpenMoreMenu(); });
+    connect(more_, &QPushButton::clicked, this, [this] { gated_([&] { logic_->OpenMoreMenu(); }); });
 }
 
 NodeButtons::~NodeButtons() = default;
@@ -119,7 +124,8 @@ void NodeButtons::popUpNodeMenu(const std::vector<send::NodeMenuItem>& items) {
     for (const auto& item : items) {
         QAction* action = menu_->addAction(Q(item.alias));
         action->setData(Q(item.aeTitle));
-        connect(action, &QAction::triggered, menu_, [this, item] { logic_->ChooseMenuItem(item); });
+        connect(action, &QAction::triggered, menu_,
+                [this, item] { gated_([&] { logic_->ChooseMenuItem(item); }); });
         menuItems_.push_back(action);
     }
     emptyItem_->setVisible(false);

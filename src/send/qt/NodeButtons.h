@@ -6,6 +6,7 @@
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -14,6 +15,10 @@
 class QAction;
 class QMenu;
 class QPushButton;
+
+namespace pelko {
+class ActionGate;
+}
 
 namespace pelko::ui {
 
@@ -24,8 +29,10 @@ extern const char* const kMarkedNodeStyle;
 class NodeButtons : public QWidget, private send::NodeButtonsView {
     Q_OBJECT
 public:
-    // `searchFrame` is the parent; the widget places itself in it.
-    NodeButtons(Shell& shell, config::Settings& settings, ErrorReporter& errors, QWidget* searchFrame);
+    // `searchFrame` is the parent; the widget places itself in it. The
+    // clicks on the buttons and the menu pass `gate`.
+    NodeButtons(Shell& shell, config::Settings& settings, ErrorReporter& errors, ActionGate& gate,
+                QWidget* searchFrame);
     ~NodeButtons() override;
 
     // The logic, for the send and for the settings dialog's rebuild.
@@ -49,6 +56,7 @@ private:
     QAction* emptyItem_ = nullptr;     // the placeholder "Empty"
     std::vector<QAction*> menuItems_;  // the nodes listed, after the placeholder
     std::unique_ptr<send::NodeSlots> logic_;
+    std::function<void(const std::function<void()>&)> gated_;  // runs a click when the gate lets it
 };
 
 }  // namespace pelko::ui

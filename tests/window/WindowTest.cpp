@@ -1,0 +1,94 @@
+// The real main window as main() builds it, on the real DCMTK toolkit run
+// through the pumped waits, against Orthanc and a storescp destination:
+// driven by its controls' names, offscreen, as a user would.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableView>
+
+#include "app/qt/MainWindow.h"
+#include "dicom/PumpingToolkit.h"
+#include "dicom/dcmtk/DcmtkToolkit.h"
+#include "e2e/Workstation.h"
+#include "log/Clock.h"
+#include "peers/OrthancFixture.h"
+#include "peers/StoreScpFixture.h"
+#include "ui/Controls.h"
+
+namespace pelko::test {
+namespace {
+
+// Closes every message box as soon as it shows, and keeps its text.
+class BoxCloser : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* box = qobject_cast<QMessageBox*>(watched);
+        if (box != nullptr && event->type() == QEvent::Show) {
+            texts.push_back(box->text().toStdString());
+            QMetaObject::invokeMethod(
+                box, [box] { box->done(0); }, Qt::QueuedConnection);
+        }
+        return false;
+    }
+    std::vector<std::string> texts;
+};
+
+TEST(WindowOverTheNetwork, SearchFillsTheGridAndSendMovesTheStudy) {
+    StoreScpFixture destination("DEST1");
+    OrthancFixture orthanc({{"DEST1", destination.port()}});
+    const std::string uid = "1.2.826.0.1.3680043.9.7311.710.1";
+    orthanc.CreateInstance(R"({"PatientName": "Doe^Anna", "PatientID": "P1", "StudyDate": "20240301",
+                               "StudyInstanceUID": ")" +
+                           uid + R"(", "SOPClassUID": "1.2.840.10008.5.1.4.1.1.7", "Modality": "OT"})");
+    TempDir dir;
+    IniValues ini;
+    ini.archiveAet = orthanc.aet();
+    ini.archivePort = orthanc.dicomPort();
+    ini.nodes = {"First|DEST1"};
+    WriteBytes(dir / "Settings.ini", SettingsText(ini));
+
+    SystemClock clock;
+    Logger logger(dir.path(), clock);
+    const auto dcmtk = dicom::MakeDcmtkToolkit();
+    dicom::PumpingToolkit toolkit(*dcmtk);
+    ui::MainWindow window({dir.path(), clock, logger, toolkit});
+    BoxCloser boxes;
+    qApp->installEventFilter(&boxes);
+    window.load();
+    window.show();
+
+    Control<QLineEdit>(&window, "txtName2")->setText("Doe*");
+    Control<QPushButton>(&window, "cmdSearch")->click();
+    auto* grid = Control<QTableView>(&window, "grid1");
+    ASSERT_EQ(grid->model()->rowCount(), 1) << (boxes.texts.empty() ? "" : boxes.texts[0]);
+    QStringList shown;
+    for (int column = 0; column < grid->model()->columnCount(); ++column) {
+        shown << grid->model()->index(0, column).data().toString();
+    }
+    EXPECT_TRUE(shown.contains("Doe Anna")) << shown.join('|').toStdString();
+
+    grid->selectRow(0);
+    Control<QPushButton>(&window, "cmdNode0")->click();
+    auto* send = Control<QPushButton>(&window, "cmdSend");
+    ASSERT_TRUE(send->isEnabled());
+    send->click();
+
+    EXPECT_EQ(boxes.texts, std::vector<std::string>{"Sending was successful (1 / 1) to DEST1.\n\n"});
+    ASSERT_TRUE(destination.WaitForFiles(1, std::chrono::seconds(20)));
+    EXPECT_EQ(destination.StudyUIDs(), std::vector<std::string>{uid});
+    qApp->removeEventFilter(&boxes);
+}
+
+}  // namespace
+}  // namespace pelko::test
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
