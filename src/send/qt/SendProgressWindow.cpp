@@ -31,6 +31,7 @@ SendProgressWindow::SendProgressWindow(QWidget* parent, Now now)
     setMinimumWidth(320);
 
     auto* layout = new QVBoxLayout(this);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     study_ = AddLabel(layout, "lblStudy");
     images_ = AddLabel(layout, "lblImages");
     bar_ = new QProgressBar(this);
