@@ -155,27 +155,27 @@ void Sender::SendToNode(const std::string& destination, const std::vector<Study>
             }
             auto association = toolkit_.newQueryAssociation(query::ArchivePeer(settings_.record()));
 
-            const int n = static_cast<int>(studies.size());
-            const std::string count = std::to_string(n);
+            const std::string count = std::to_string(studies.size());
             int moved = 0;
             ImageTally images;
-            for (int k = 1; k <= n; ++k) {
-                const Study& study = studies[static_cast<std::size_t>(k - 1)];
+            for (std::size_t k = 1; k <= studies.size(); ++k) {
+                const Study& study = studies[k - 1];
                 const std::string& uid = RequireUid(study.uid, study.row);
                 shell_.setCaption(std::string(kAppTitle) + " - " + destination + "(" + std::to_string(k) +
                                   " / " + count + ")");
                 shell_.processEvents();
+                const int number = static_cast<int>(k), n = static_cast<int>(studies.size());
                 if (monitor.cancelled()) {
-                    ReportCancel(destination, k, n, images, dicom::MoveResult::Cancel::None);
+                    ReportCancel(destination, number, n, images, dicom::MoveResult::Cancel::None);
                     return;
                 }
-                monitor.MoveStarting(destination, k, n);
+                monitor.MoveStarting(destination, number, n);
                 const dicom::MoveResult result = association->Move(uid, destination, &monitor);
-                monitor.setMovesAhead(k < n || !lastDestination);
+                monitor.setMovesAhead(number < n || !lastDestination);
                 images.add(result.counts);
                 if (result.cancel != dicom::MoveResult::Cancel::None) {
                     images.notSent = NotSentAfterCancel(result.counts, monitor.snapshot().total);
-                    ReportCancel(destination, k, n, images, result.cancel);
+                    ReportCancel(destination, number, n, images, result.cancel);
                     return;
                 }
                 ++moved;
