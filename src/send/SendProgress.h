@@ -60,6 +60,12 @@ public:
     // Whether a move is still to come (at the start: whether the send has
     // any). After the last move's final response a cancel changes nothing.
     void setMovesAhead(bool ahead) { accepting_ = ahead; }
+    // The move has returned with its final counts, which the window shows
+    // like those of a pending response.
+    void MoveEnded(const dicom::MoveCounts& final, bool movesAhead) {
+        setMovesAhead(movesAhead);
+        Pending(final);
+    }
     // The user's "Cancel". True when it took effect: the first press while
     // the send still has a move running or to come.
     bool RequestCancel();

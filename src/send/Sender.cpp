@@ -171,7 +171,7 @@ void Sender::SendToNode(const std::string& destination, const std::vector<Study>
                 }
                 monitor.MoveStarting(destination, number, n);
                 const dicom::MoveResult result = association->Move(uid, destination, &monitor);
-                monitor.setMovesAhead(number < n || !lastDestination);
+                monitor.MoveEnded(result.counts, number < n || !lastDestination);
                 images.add(result.counts);
                 if (result.cancel != dicom::MoveResult::Cancel::None) {
                     images.notSent = NotSentAfterCancel(result.counts, monitor.snapshot().total);

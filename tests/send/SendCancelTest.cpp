@@ -10,6 +10,7 @@
 #include "base/ActionGate.h"
 #include "send/SendProgress.h"
 #include "send/Sender.h"
+#include "support/FakeSendProgress.h"
 #include "support/FakeToolkit.h"
 
 namespace pelko::test {
@@ -82,34 +83,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProgressLines, ::testing::ValuesIn(kLinesCases),
 
 // --- the send
 
-// The window as the sender drives it; "Cancel" is press().
-class FakeProgress : public send::SendProgress {
-public:
-    void Started(send::MoveMonitor& monitor) override {
-        monitor_ = &monitor;
-        events.push_back("started");
-    }
-    void MoveStarted() override {
-        const auto m = monitor_->snapshot();
-        events.push_back(m.destination + " " + std::to_string(m.study) + "/" + std::to_string(m.studies));
-    }
-    void CountsArrived() override {
-        images.push_back(send::DescribeProgress(monitor_->snapshot(), seconds(0)).images);
-    }
-    void Finished() override {
-        monitor_ = nullptr;
-        events.push_back("finished");
-    }
-    void press() { presses.push_back(monitor_ != nullptr && monitor_->RequestCancel()); }
-
-    std::vector<std::string> events;
-    std::vector<std::string> images;  // the images line at each pending response
-    std::vector<bool> presses;        // whether each press took effect
-
-private:
-    send::MoveMonitor* monitor_ = nullptr;
-};
-
 // `studies` studies 1.2.1 ... selected in order, `destinations` nodes
 // AE0 ... marked.
 struct Rig {
@@ -154,7 +127,7 @@ struct Rig {
     FakeToolkit kit;
     FakeGrid grid;
     ActionGate gate;
-    FakeProgress progress;
+    FakeSendProgress progress;
     send::Sender sender{p.shell, p.settings, p.errors, kit, grid, nodes, gate};
 };
 
@@ -364,14 +337,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, SendCancel, ::testing::ValuesIn(kSendCases),
 TEST(SendProgress, FollowsEveryPendingResponseAndEachStudy) {
     Rig r(2, 1);
     r.kit.scriptMove = [](const MoveCall&) {
-        return ScriptedMove{{Counts(std::nullopt, 0), Counts(2, 1), Counts(1, 2), Counts(0, 3)},
-                            Counts(0, 3)};
+        // The fourth response is late and lower; the final one has no Remaining.
+        return ScriptedMove{{Counts(std::nullopt, 0), Counts(2, 1), Counts(1, 2), Counts(2, 1)},
+                            Counts(std::nullopt, 3)};
     };
 
     r.sender.Send();
 
+    // The last line of a move is its final response's.
     const std::vector<std::string> oneMove = {"Waiting for the archive (0 s)", "1 of 3 images sent",
-                                              "2 of 3 images sent", "3 of 3 images sent"};
+                                              "2 of 3 images sent", "2 of 3 images sent", "3 of 3 images sent"};
     std::vector<std::string> twoMoves = oneMove;
     twoMoves.insert(twoMoves.end(), oneMove.begin(), oneMove.end());
     EXPECT_EQ(r.progress.images, twoMoves);
