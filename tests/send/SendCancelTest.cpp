@@ -346,7 +346,8 @@ TEST(SendProgress, FollowsEveryPendingResponseAndEachStudy) {
 
     // The last line of a move is its final response's.
     const std::vector<std::string> oneMove = {"Waiting for the archive (0 s)", "1 of 3 images sent",
-                                              "2 of 3 images sent", "2 of 3 images sent", "3 of 3 images sent"};
+                                              "2 of 3 images sent", "2 of 3 images sent",
+                                              "3 of 3 images sent"};
     std::vector<std::string> twoMoves = oneMove;
     twoMoves.insert(twoMoves.end(), oneMove.begin(), oneMove.end());
     EXPECT_EQ(r.progress.images, twoMoves);
