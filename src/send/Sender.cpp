@@ -8,7 +8,6 @@
 #include "dicom/Toolkit.h"
 #include "log/Error.h"
 #include "log/ErrorReport.h"
-#include "log/Logger.h"
 #include "query/ArchivePeer.h"
 #include "query/ResultGridView.h"
 #include "send/SendProgress.h"
@@ -19,9 +18,11 @@ namespace {
 
 // A C-MOVE or redirect request with an empty Study Instance UID is not a
 // valid unique key (PS3.4 C.4.2.2.1); never let one reach the archive.
-const std::string& RequireUid(const std::string& uid, int row) {
+// `n` counts the selected studies from 1.
+const std::string& RequireUid(const std::string& uid, std::size_t n) {
     if (uid.empty()) {
-        throw Error(dicom::kErrInvalidArgument, "Row " + std::to_string(row) + " has no Study Instance UID");
+        throw Error(dicom::kErrInvalidArgument,
+                    "Selected study " + std::to_string(n) + " has no Study Instance UID");
     }
     return uid;
 }
@@ -50,9 +51,11 @@ private:
 
 }  // namespace
 
-Sender::Sender(Shell& shell, config::Settings& settings, ErrorReporter& errors, dicom::Toolkit& toolkit,
-               const query::ResultGridView& grid, const NodeSlots& nodes, ActionGate& gate)
+Sender::Sender(Shell& shell, SendSwitch& button, config::Settings& settings, ErrorReporter& errors,
+               dicom::Toolkit& toolkit, const query::StudySelection& grid, const NodeSlots& nodes,
+               ActionGate& gate)
     : shell_(shell),
+      button_(button),
       settings_(settings),
       errors_(errors),
       toolkit_(toolkit),
@@ -64,9 +67,9 @@ bool Sender::Send() {
     auto pass = gate_.tryEnter();
     if (!pass) return false;
 
-    shell_.setSendEnabled(false);
+    button_.disableSend();
     const bool done = errors_.Run("Send", Report::LogThenDetails, [&] {
-        const auto studies = SelectedStudies();
+        const Studies studies = grid_.selectedStudyUids();
         if (settings_.record().UseForward) {
             SendForward(studies);
         } else {
@@ -75,16 +78,6 @@ bool Sender::Send() {
     });
     if (!done) shell_.setCaption(kAppTitle);
     return true;
-}
-
-std::vector<Sender::Study> Sender::SelectedStudies() const {
-    std::vector<Study> studies;
-    const int count = grid_.selectedRowCount();
-    for (int n = 1; n <= count; ++n) {
-        const int row = grid_.selectedRow(n);
-        studies.push_back({row, grid_.cellText(row, query::kUidColumn)});
-    }
-    return studies;
 }
 
 Sender::Destinations Sender::SelectedDestinations() const {
@@ -96,17 +89,17 @@ Sender::Destinations Sender::SelectedDestinations() const {
     return destinations;
 }
 
-void Sender::SendForward(const std::vector<Study>& studies) {
+void Sender::SendForward(const Studies& studies) {
     if (!settings_.ReloadOrReportMissing()) return;
     const auto& record = settings_.record();
     // Released by its destructor when a step fails.
     auto association = toolkit_.newStoreAssociation(query::ArchivePeer(record));
     association->Open(kRedirectSopClass);
     auto uids = toolkit_.newUidGenerator();
-    for (const Study& study : studies) {
+    for (std::size_t n = 1; n <= studies.size(); ++n) {
         dicom::Dataset request;
         request.Attributes().Add(dicom::tags::RedirectMarker, kRedirectMarker);
-        request.Attributes().Add(dicom::tags::RedirectStudyUID, RequireUid(study.uid, study.row));
+        request.Attributes().Add(dicom::tags::RedirectStudyUID, RequireUid(studies[n - 1], n));
         association->Store(uids->NewUID(), request);
     }
     association->Close();
@@ -114,7 +107,7 @@ void Sender::SendForward(const std::vector<Study>& studies) {
     shell_.showInfo(kRequestsCompleted);
 }
 
-void Sender::SendMove(const std::vector<Study>& studies, const Destinations& destinations) {
+void Sender::SendMove(const Studies& studies, const Destinations& destinations) {
     summary_.clear();
     cancelUnconfirmed_ = false;
     MoveMonitor monitor(progress_);
@@ -143,12 +136,12 @@ void Sender::SendMove(const std::vector<Study>& studies, const Destinations& des
     }
 }
 
-void Sender::SendToNode(const std::string& destination, const std::vector<Study>& studies,
-                        MoveMonitor& monitor, bool lastDestination) {
+void Sender::SendToNode(const std::string& destination, const Studies& studies, MoveMonitor& monitor,
+                        bool lastDestination) {
     errors_.Run(
         "Send", Report::LogThenDetails,
         [&] {
-            shell_.setSendEnabled(false);
+            button_.disableSend();
             if (!settings_.ReloadOrReportMissing()) {
                 shell_.showError(kSendingFailed);
                 return;
@@ -159,8 +152,7 @@ void Sender::SendToNode(const std::string& destination, const std::vector<Study>
             int moved = 0;
             ImageTally images;
             for (std::size_t k = 1; k <= studies.size(); ++k) {
-                const Study& study = studies[k - 1];
-                const std::string& uid = RequireUid(study.uid, study.row);
+                const std::string& uid = RequireUid(studies[k - 1], k);
                 shell_.setCaption(std::string(kAppTitle) + " - " + destination + "(" + std::to_string(k) +
                                   " / " + count + ")");
                 shell_.processEvents();
@@ -190,8 +182,8 @@ void Sender::ReportCancel(const std::string& destination, int study, int studies
                           dicom::MoveResult::Cancel how) {
     using Cancel = dicom::MoveResult::Cancel;
     const bool confirmed = how != Cancel::Unconfirmed;
-    errors_.logger().LogError(confirmed ? kCancelStatus : dicom::kErrAssociationAborted,
-                              CancelLogText(destination, study, studies, images, confirmed), "Send");
+    errors_.log(confirmed ? kCancelStatus : dicom::kErrAssociationAborted,
+                CancelLogText(destination, study, studies, images, confirmed), "Send");
     if (how == Cancel::None && study == 1) {
         summary_ += NotSentParagraph(destination, studies);
     } else if (confirmed) {

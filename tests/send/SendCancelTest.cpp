@@ -85,16 +85,13 @@ INSTANTIATE_TEST_SUITE_P(Cases, ProgressLines, ::testing::ValuesIn(kLinesCases),
 
 // `studies` studies 1.2.1 ... selected in order, `destinations` nodes
 // AE0 ... marked.
-struct Rig {
+struct Rig : send::SendSwitch {
     Rig(int studies, int destinations) {
-        std::vector<std::string> uids;
-        for (int i = 1; i <= studies; ++i) uids.push_back("1.2." + std::to_string(i));
         p.writeIni("[Local]\r\nAET=PELKO\r\n[Query]\r\nAET=ARCHIVE\r\nIP=127.0.0.1\r\nPort=104\r\n" +
                    ForwardSection(destinations) + ActiveSection(std::vector<std::string>(destinations, "1")));
         nodes.RebuildFromSettings();
         p.settings.Reload();
-        grid.fill(uids);
-        for (int i = 1; i <= studies; ++i) grid.selection.push_back(i);
+        for (int i = 1; i <= studies; ++i) grid.uids.push_back("1.2." + std::to_string(i));
         sender.setProgress(&progress);
     }
     // Each move: one pending response per image, 10 images.
@@ -125,10 +122,11 @@ struct Rig {
     FakeNodeButtons view;
     send::NodeSlots nodes{view, p.shell, p.settings, p.errors};
     FakeToolkit kit;
-    FakeGrid grid;
+    FakeSelection grid;
     ActionGate gate;
     FakeSendProgress progress;
-    send::Sender sender{p.shell, p.settings, p.errors, kit, grid, nodes, gate};
+    send::Sender sender{p.shell, *this, p.settings, p.errors, kit, grid, nodes, gate};
+    void disableSend() override {}
 };
 
 // The Error.log lines without their time stamps.
