@@ -62,21 +62,5 @@ TEST(SendProgressWindow, AppearsAfterASecondFollowsTheCountsAndEscapeCancels) {
     EXPECT_FALSE(window.isVisible());
 }
 
-TEST(SendProgressWindow, CancelButtonCancelsAndAShortSendShowsNothing) {
-    std::chrono::steady_clock::time_point now{};
-    ui::SendProgressWindow window(nullptr, [&now] { return now; });
-    send::MoveMonitor monitor(&window);
-    window.Started(monitor);
-    monitor.MoveStarting("DEST1", 1, 1);
-    now += 900ms;
-    window.refresh();
-    Control<QPushButton>(&window, "cmdCancel")->click();
-    EXPECT_TRUE(monitor.CancelRequested());
-    window.Finished();
-    now += 2s;
-    window.refresh();
-    EXPECT_FALSE(window.isVisible());
-}
-
 }  // namespace
 }  // namespace pelko::test
