@@ -118,19 +118,6 @@ struct Rig : send::SendSwitch {
     void disableSend() override {}
 };
 
-// The Error.log lines without their time stamps.
-std::vector<std::string> Logged(const Program& p) {
-    std::vector<std::string> r;
-    const std::string log = p.errorLog();
-    for (std::size_t at = 0; at < log.size();) {
-        const auto end = log.find("\r\n", at);
-        const std::string line = log.substr(at, end - at);
-        r.push_back(line.substr(line.find(" - ") + 3));
-        at = end == std::string::npos ? log.size() : end + 2;
-    }
-    return r;
-}
-
 struct SendCase {
     const char* name;
     int studies, destinations;
@@ -286,7 +273,7 @@ TEST_P(SendCancel, StopsTheSendAndSaysWhatWasSent) {
     EXPECT_EQ(r.kit.cancels, c.cancels);
     EXPECT_EQ(r.progress.presses, c.presses);
     EXPECT_EQ(r.p.shell.messages, c.messages);
-    EXPECT_EQ(Logged(r.p), c.logged);
+    EXPECT_EQ(LoggedEntries(r.p.errorLog()), c.logged);
     // The window came and went.
     ASSERT_GE(r.progress.events.size(), 2u);
     EXPECT_EQ(r.progress.events.front(), "started");
