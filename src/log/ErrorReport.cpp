@@ -26,6 +26,10 @@ void ErrorReporter::report(Report style, std::int32_t number, const std::string&
     }
 }
 
+void ErrorReporter::log(std::int32_t number, const std::string& description, const std::string& label) {
+    logger_.LogError(number, description, label);
+}
+
 void ErrorReporter::logThenShow(const ErrorInfo& error, const std::string& label,
                                 const std::string& message) {
     logger_.LogError(error.number, error.description, label);

@@ -69,6 +69,9 @@ public:
     // A failure found without an exception.
     void report(Report style, std::int32_t number, const std::string& description, const std::string& label,
                 const std::string& suffix = {});
+    // Only the log line: for an event the caller tells the user about in
+    // its own words (a cancelled send).
+    void log(std::int32_t number, const std::string& description, const std::string& label);
 
 private:
     void logThenShow(const ErrorInfo& error, const std::string& label, const std::string& message);

@@ -1,5 +1,7 @@
 #include "send/Sender.h"
 
+#include <utility>
+
 #include "base/ActionGate.h"
 #include "base/Shell.h"
 #include "config/Settings.h"
@@ -8,6 +10,8 @@
 #include "log/ErrorReport.h"
 #include "query/ArchivePeer.h"
 #include "query/ResultGridView.h"
+#include "send/SendProgress.h"
+#include "send/SendSummary.h"
 
 namespace pelko::send {
 namespace {
@@ -22,6 +26,28 @@ const std::string& RequireUid(const std::string& uid, std::size_t n) {
     }
     return uid;
 }
+
+// The DIMSE status of a cancelled operation (PS3.7 C.4.2.1.2): the number
+// under which a confirmed cancel is logged.
+constexpr std::int32_t kCancelStatus = 0xFE00;
+
+// The progress window from the start of a move-mode send to its end, also
+// when the send ends by a failure.
+class ProgressShown {
+public:
+    ProgressShown(SendProgress* view, MoveMonitor& monitor) : view_(view) {
+        if (view_) view_->Started(monitor);
+    }
+    ~ProgressShown() { end(); }
+    ProgressShown(const ProgressShown&) = delete;
+    ProgressShown& operator=(const ProgressShown&) = delete;
+    void end() {
+        if (view_) std::exchange(view_, nullptr)->Finished();
+    }
+
+private:
+    SendProgress* view_;
+};
 
 }  // namespace
 
@@ -83,15 +109,35 @@ void Sender::SendForward(const Studies& studies) {
 
 void Sender::SendMove(const Studies& studies, const Destinations& destinations) {
     summary_.clear();
-    for (const auto& destination : destinations) {
-        shell_.processEvents();
-        if (destination) SendToNode(*destination, studies);
+    cancelUnconfirmed_ = false;
+    MoveMonitor monitor(progress_);
+    std::size_t last = destinations.size();
+    for (std::size_t i = 0; i < destinations.size(); ++i) {
+        if (destinations[i]) last = i;
     }
+    monitor.setMovesAhead(last < destinations.size() && !studies.empty());
+    ProgressShown shown(progress_, monitor);
+    for (std::size_t i = 0; i < destinations.size(); ++i) {
+        shell_.processEvents();
+        if (!destinations[i]) continue;
+        if (monitor.cancelled()) {
+            summary_ += NotSentParagraph(*destinations[i], static_cast<int>(studies.size()));
+        } else {
+            SendToNode(*destinations[i], studies, monitor, i == last);
+        }
+    }
+    shown.end();
     shell_.setCaption(kAppTitle);
-    if (!summary_.empty()) shell_.showInfo(summary_);
+    if (summary_.empty()) return;
+    if (cancelUnconfirmed_) {
+        shell_.showError(summary_);
+    } else {
+        shell_.showInfo(summary_);
+    }
 }
 
-void Sender::SendToNode(const std::string& destination, const Studies& studies) {
+void Sender::SendToNode(const std::string& destination, const Studies& studies, MoveMonitor& monitor,
+                        bool lastDestination) {
     errors_.Run(
         "Send", Report::LogThenDetails,
         [&] {
@@ -104,18 +150,50 @@ void Sender::SendToNode(const std::string& destination, const Studies& studies) 
 
             const std::string count = std::to_string(studies.size());
             int moved = 0;
+            ImageTally images;
             for (std::size_t k = 1; k <= studies.size(); ++k) {
                 const std::string& uid = RequireUid(studies[k - 1], k);
                 shell_.setCaption(std::string(kAppTitle) + " - " + destination + "(" + std::to_string(k) +
                                   " / " + count + ")");
                 shell_.processEvents();
-                association->Move(uid, destination);
+                const int number = static_cast<int>(k), n = static_cast<int>(studies.size());
+                if (monitor.cancelled()) {
+                    ReportCancel(destination, number, n, images, dicom::MoveResult::Cancel::None);
+                    return;
+                }
+                monitor.MoveStarting(destination, number, n);
+                const dicom::MoveResult result = association->Move(uid, destination, &monitor);
+                monitor.MoveEnded(result.counts, number < n || !lastDestination);
+                images.add(result.counts);
+                if (result.cancel != dicom::MoveResult::Cancel::None) {
+                    images.notSent = NotSentAfterCancel(result.counts, monitor.snapshot().total);
+                    ReportCancel(destination, number, n, images, result.cancel);
+                    return;
+                }
                 ++moved;
             }
             summary_ += "Sending was successful (" + std::to_string(moved) + " / " + count + ") to " +
                         destination + ".\n\n";
         },
         " (" + destination + ")");
+}
+
+void Sender::ReportCancel(const std::string& destination, int study, int studies, const ImageTally& images,
+                          dicom::MoveResult::Cancel how) {
+    using Cancel = dicom::MoveResult::Cancel;
+    const bool confirmed = how != Cancel::Unconfirmed;
+    errors_.log(confirmed ? kCancelStatus : dicom::kErrAssociationAborted,
+                CancelLogText(destination, study, studies, images, confirmed), "Send");
+    if (how == Cancel::None && study == 1) {
+        summary_ += NotSentParagraph(destination, studies);
+    } else if (confirmed) {
+        // The studies after the stopped one were never begun; so was the
+        // stopped one itself when the cancel came before its move.
+        summary_ += CancelledParagraph(destination, images, how == Cancel::None ? study : study + 1, studies);
+    } else {
+        cancelUnconfirmed_ = true;
+        summary_ += UnconfirmedParagraph(destination, images, study + 1, studies);
+    }
 }
 
 }  // namespace pelko::send

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "dicom/Toolkit.h"
 #include "send/NodeSlots.h"
 
 namespace pelko {
@@ -27,6 +28,10 @@ class StudySelection;
 }  // namespace pelko
 
 namespace pelko::send {
+
+class MoveMonitor;
+class SendProgress;
+struct ImageTally;
 
 // Computed Radiography Image Storage: the SOP class under which the archive
 // accepts a redirect request.
@@ -59,6 +64,9 @@ public:
     // never the running one.
     bool Send();
 
+    // The progress window of move mode, with its "Cancel"; none by default.
+    void setProgress(SendProgress* progress) { progress_ = progress; }
+
 private:
     using Destinations = std::array<std::optional<std::string>, kNodeSlots>;
     using Studies = std::vector<std::string>;  // their Study Instance UIDs
@@ -67,8 +75,14 @@ private:
     void SendForward(const Studies& studies);
     void SendMove(const Studies& studies, const Destinations& destinations);
     // Moves every study to one destination; its own failure is reported with
-    // the destination and does not end the send.
-    void SendToNode(const std::string& destination, const Studies& studies);
+    // the destination and does not end the send. After a cancel it starts
+    // no further move.
+    void SendToNode(const std::string& destination, const Studies& studies, MoveMonitor& monitor,
+                    bool lastDestination);
+    // The cancel stopped the send at study `study` of this destination:
+    // before its move began (Cancel::None), or in the middle of it.
+    void ReportCancel(const std::string& destination, int study, int studies, const ImageTally& images,
+                      dicom::MoveResult::Cancel how);
 
     Shell& shell_;
     SendSwitch& button_;
@@ -79,6 +93,8 @@ private:
     const NodeSlots& nodes_;
     ActionGate& gate_;
     std::string summary_;  // one paragraph per destination that move mode finished
+    SendProgress* progress_ = nullptr;
+    bool cancelUnconfirmed_ = false;  // the summary warns that the archive may still be sending
 };
 
 }  // namespace pelko::send

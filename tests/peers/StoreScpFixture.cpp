@@ -9,13 +9,14 @@
 
 namespace pelko::test {
 
-StoreScpFixture::StoreScpFixture(std::string aet) : aet_(std::move(aet)) {
+StoreScpFixture::StoreScpFixture(std::string aet, const std::vector<std::string>& options)
+    : aet_(std::move(aet)) {
     port_ = FreePort();
     std::filesystem::create_directory(dir_ / "in");
-    process_ = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"/usr/bin/storescp", "-aet", aet_, "-od", (dir_ / "in").string(),
-                                 std::to_string(port_)},
-        dir_ / "storescp.log");
+    std::vector<std::string> command{"/usr/bin/storescp", "-aet", aet_, "-od", (dir_ / "in").string()};
+    command.insert(command.end(), options.begin(), options.end());
+    command.push_back(std::to_string(port_));
+    process_ = std::make_unique<ChildProcess>(command, dir_ / "storescp.log");
     if (!WaitForPort(port_, std::chrono::seconds(10))) {
         throw std::runtime_error("storescp did not start:\n" + ReadBytes(dir_ / "storescp.log"));
     }

@@ -15,7 +15,9 @@ namespace pelko::test {
 
 class StoreScpFixture {
 public:
-    explicit StoreScpFixture(std::string aet = "DEST1");
+    // `options` go to storescp before the port, e.g. {"--sleep-during", "1"}
+    // for a destination that takes a second per image.
+    explicit StoreScpFixture(std::string aet = "DEST1", const std::vector<std::string>& options = {});
     ~StoreScpFixture();
 
     int port() const { return port_; }

@@ -2,6 +2,8 @@
 // the logs, the settings record, a recording node-button view and a grid.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <string>
 #include <vector>
@@ -72,6 +74,30 @@ inline std::string ActiveSection(const std::vector<std::string>& values) {
     std::string s = "[Active]\r\n";
     for (std::size_t i = 0; i < values.size(); ++i) s += std::to_string(i) + "=" + values[i] + "\r\n";
     return s;
+}
+
+// The Error.log entries without their time stamps.
+inline std::vector<std::string> LoggedEntries(const std::string& log) {
+    // "<timestamp> - <number> - <description> - <label>\r\n": drop the stamp.
+    std::vector<std::string> r;
+    std::size_t at = 0;
+    // A line without its CRLF or its " - " fails the test at once.
+    while (at < log.size()) {
+        const auto end = log.find("\r\n", at);
+        if (end == std::string::npos) {
+            ADD_FAILURE() << "log line without CRLF: " << log.substr(at);
+            break;
+        }
+        const std::string line = log.substr(at, end - at);
+        const auto dash = line.find(" - ");
+        if (dash == std::string::npos) {
+            ADD_FAILURE() << "log line without \" - \": " << line;
+            break;
+        }
+        r.push_back(line.substr(dash + 3));
+        at = end + 2;
+    }
+    return r;
 }
 
 }  // namespace pelko::test

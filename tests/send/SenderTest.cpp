@@ -117,29 +117,6 @@ const MoveCase kMoveCases[] = {
       "1008 - Selected study 2 has no Study Instance UID - Send"}},
 };
 
-std::vector<std::string> LoggedEntries(const std::string& log) {
-    // "<timestamp> - <number> - <description> - <label>\r\n": drop the stamp.
-    std::vector<std::string> r;
-    std::size_t at = 0;
-    // A line without its CRLF or its " - " fails the test at once.
-    while (at < log.size()) {
-        const auto end = log.find("\r\n", at);
-        if (end == std::string::npos) {
-            ADD_FAILURE() << "log line without CRLF: " << log.substr(at);
-            break;
-        }
-        const std::string line = log.substr(at, end - at);
-        const auto dash = line.find(" - ");
-        if (dash == std::string::npos) {
-            ADD_FAILURE() << "log line without \" - \": " << line;
-            break;
-        }
-        r.push_back(line.substr(dash + 3));
-        at = end + 2;
-    }
-    return r;
-}
-
 class MoveModeTest : public ::testing::TestWithParam<MoveCase> {};
 
 TEST_P(MoveModeTest, MovesEveryStudyToEveryMarkedNode) {

@@ -17,12 +17,33 @@ public:
         return kit_.findResult;
     }
 
+    // The C-CANCEL is checked for before and after each pending response,
+    // as the adapter polls while it waits.
     dicom::MoveResult Move(const std::string& studyUid, const std::string& destination,
-                           dicom::MoveObserver*) override {
+                           dicom::MoveObserver* observer) override {
         MoveCall call{peer_, destination, studyUid, id_};
         if (kit_.onMove) kit_.onMove(call);
         kit_.moves.push_back(call);
-        return {};
+        const ScriptedMove script = kit_.scriptMove ? kit_.scriptMove(call) : ScriptedMove{};
+        dicom::MoveCounts last;
+        const auto cancelled = [&] {
+            ++kit_.cancelPolls;
+            if (observer == nullptr || !observer->CancelRequested()) return false;
+            kit_.cancels.push_back(destination + " " + studyUid);
+            return true;
+        };
+        const auto cancelResult = [&]() -> dicom::MoveResult {
+            if (script.cancelled) return {*script.cancelled, dicom::MoveResult::Cancel::Confirmed};
+            return {last, dicom::MoveResult::Cancel::Unconfirmed};
+        };
+        for (std::size_t i = 0; i < script.pending.size(); ++i) {
+            if (cancelled()) return cancelResult();
+            last = script.pending[i];
+            if (observer) observer->Pending(last);
+            if (kit_.afterPending) kit_.afterPending(call, i);
+        }
+        if (cancelled()) return cancelResult();
+        return {script.final, dicom::MoveResult::Cancel::None};
     }
 
 private:

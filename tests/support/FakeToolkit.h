@@ -28,10 +28,22 @@ struct StoreCall {
     dicom::Dataset dataset;
 };
 
+// A scripted C-MOVE: the archive's pending responses, its final counts,
+// and what it does with a C-CANCEL.
+struct ScriptedMove {
+    std::vector<dicom::MoveCounts> pending;
+    dicom::MoveCounts final;
+    // Confirms a C-CANCEL with these final counts (status 0xFE00); none:
+    // ignores it, and the association is aborted after the grace period.
+    std::optional<dicom::MoveCounts> cancelled = dicom::MoveCounts{};
+};
+
 class FakeToolkit : public dicom::Toolkit {
 public:
-    std::unique_ptr<dicom::QueryAssociation> newQueryAssociation(const dicom::AssociationParameters& peer) override;
-    std::unique_ptr<dicom::StoreAssociation> newStoreAssociation(const dicom::AssociationParameters& peer) override;
+    std::unique_ptr<dicom::QueryAssociation> newQueryAssociation(
+        const dicom::AssociationParameters& peer) override;
+    std::unique_ptr<dicom::StoreAssociation> newStoreAssociation(
+        const dicom::AssociationParameters& peer) override;
     std::unique_ptr<dicom::UidGenerator> newUidGenerator() override;
     dicom::EchoResult Echo(const dicom::AssociationParameters& peer) override;
 
@@ -40,6 +52,11 @@ public:
     std::optional<dicom::DicomError> findError;
     // Called before each move; may throw to make that move fail.
     std::function<void(const MoveCall&)> onMove;
+    // The answers of each move; none: no pending response, final counts 0.
+    std::function<ScriptedMove(const MoveCall&)> scriptMove;
+    // Called after the observer got pending response `index` (0-based): a
+    // test presses "Cancel" here, or in onMove before the first one.
+    std::function<void(const MoveCall&, std::size_t index)> afterPending;
     std::function<void(const StoreCall&)> onStore;
     std::optional<dicom::DicomError> openError;
     dicom::EchoResult echoResult;
@@ -51,6 +68,8 @@ public:
     std::vector<FindCall> finds;
     std::vector<MoveCall> moves;
     std::vector<StoreCall> stores;
+    int cancelPolls = 0;               // the observer was asked whether to cancel
+    std::vector<std::string> cancels;  // "<destination> <study>" per C-CANCEL
     std::vector<dicom::AssociationParameters> echoes;
     std::vector<std::string> storeEvents;  // "open host port calling called class", "store", "close"
     int queryAssociations = 0;

@@ -15,6 +15,7 @@
 #include "query/qt/SearchPanel.h"
 #include "send/qt/NodeButtons.h"
 #include "send/qt/SendButton.h"
+#include "send/qt/SendProgressWindow.h"
 
 namespace pelko::ui {
 
@@ -83,6 +84,7 @@ void MainWindow::buildWidgets() {
     gridLayout->addWidget(grid_);
     connect(grid_, &ResultGridWidget::sendAllowed, sendButton_, &QWidget::setEnabled);
     sendButton_->bind(*this, settings_, errors_, services_.toolkit, *grid_, nodeButtons_->nodeSlots(), gate_);
+    sendButton_->setProgress(*new SendProgressWindow(this));
 }
 
 void MainWindow::buildMenus() {

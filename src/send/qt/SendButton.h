@@ -20,6 +20,9 @@ public:
     void bind(Shell& shell, config::Settings& settings, ErrorReporter& errors, dicom::Toolkit& toolkit,
               const query::StudySelection& grid, const send::NodeSlots& nodes, ActionGate& gate);
 
+    // The progress window of move-mode sends; call after bind.
+    void setProgress(send::SendProgress& progress) { logic_->setProgress(&progress); }
+
 private:
     void disableSend() override { setEnabled(false); }
 

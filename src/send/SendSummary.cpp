@@ -1,0 +1,71 @@
+#include "send/SendSummary.h"
+
+#include <algorithm>
+
+namespace pelko::send {
+namespace {
+
+std::string Sent(const ImageTally& images) {
+    std::string text =
+        std::to_string(images.completed) + " images sent, " + std::to_string(images.failed) + " failed";
+    if (images.warning > 0) text += ", " + std::to_string(images.warning) + " with warnings";
+    return text;
+}
+
+std::string NotStarted(int firstNotStarted, int studies) {
+    if (firstNotStarted > studies) return {};
+    return "\nNot sent: " + StudyRange(firstNotStarted, studies) + ".";
+}
+
+}  // namespace
+
+void ImageTally::add(const dicom::MoveCounts& counts) {
+    completed += counts.completed;
+    failed += counts.failed;
+    warning += counts.warning;
+}
+
+std::optional<int> NotSentAfterCancel(const dicom::MoveCounts& final, std::optional<int> lastTotal) {
+    if (final.remaining) return *final.remaining;
+    if (!lastTotal) return std::nullopt;
+    return std::max(0, *lastTotal - final.completed - final.failed - final.warning);
+}
+
+std::string StudyRange(int first, int studies) {
+    const std::string of = " of " + std::to_string(studies);
+    if (first == studies) return "study " + std::to_string(first) + of;
+    return "studies " + std::to_string(first) + " to " + std::to_string(studies) + of;
+}
+
+std::string CancelledParagraph(const std::string& destination, const ImageTally& images, int firstNotStarted,
+                               int studies) {
+    const std::string notSent = images.notSent ? std::to_string(*images.notSent) : "an unknown number";
+    return "Cancelled: " + Sent(images) + ", " + notSent + " not sent to " + destination + "." +
+           NotStarted(firstNotStarted, studies) + "\n\n";
+}
+
+std::string UnconfirmedParagraph(const std::string& destination, const ImageTally& images,
+                                 int firstNotStarted, int studies) {
+    return "The archive did not confirm the cancel and may still be sending to " + destination + " (" +
+           Sent(images) + " so far)." + NotStarted(firstNotStarted, studies) + "\n\n";
+}
+
+std::string NotSentParagraph(const std::string& destination, int studies) {
+    if (studies == 0) return "Not sent to " + destination + ".\n\n";
+    return "Not sent to " + destination + ": " + StudyRange(1, studies) + ".\n\n";
+}
+
+std::string CancelLogText(const std::string& destination, int study, int studies, const ImageTally& images,
+                          bool confirmed) {
+    std::string text = "Send to " + destination + " cancelled at study " + std::to_string(study) + " of " +
+                       std::to_string(studies);
+    if (!confirmed) {
+        text += "; the archive did not confirm the cancel within " +
+                std::to_string(dicom::kMoveCancelGraceSeconds) + " s and may still be sending";
+    }
+    text += ": " + Sent(images);
+    if (confirmed) text += ", " + (images.notSent ? std::to_string(*images.notSent) : "?") + " not sent";
+    return text;
+}
+
+}  // namespace pelko::send
