@@ -51,10 +51,11 @@ install(CODE "
 ")
 # The administrator's settings: always /etc/pelko, where Pelko looks. An
 # existing one stays as it is (dpkg keeps it as a conffile on upgrade).
+# file(INSTALL) puts DESTDIR before the absolute destination itself.
 install(CODE "
   set(seed \"\$ENV{DESTDIR}/etc/pelko/Settings.ini\")
   if(NOT EXISTS \"\${seed}\")
-    file(INSTALL \"${PROJECT_SOURCE_DIR}/packaging/Settings.ini\" DESTINATION \"\$ENV{DESTDIR}/etc/pelko\"
+    file(INSTALL \"${PROJECT_SOURCE_DIR}/packaging/Settings.ini\" DESTINATION /etc/pelko
          FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
   endif()
 ")
@@ -64,13 +65,15 @@ install(FILES "${PROJECT_SOURCE_DIR}/src/app/qt/pelko.png"
 install(FILES "${pelko_pkg}/pelko.1.gz" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
 install(FILES "${PROJECT_SOURCE_DIR}/packaging/copyright" "${pelko_pkg}/changelog.Debian.gz"
         DESTINATION "${PELKO_DOC_DIR}")
+install(FILES "${PROJECT_SOURCE_DIR}/packaging/lintian-overrides"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides" RENAME pelko)
 
 set(CPACK_PACKAGE_NAME pelko)
 set(CPACK_PACKAGE_VENDOR "The Pelko developers")
 set(CPACK_PACKAGE_CONTACT "${PELKO_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop DICOM client: search an archive, send studies to nodes")
 set(CPACK_PACKAGE_DESCRIPTION
-    "Pelko sends study-level C-FIND queries to one DICOM archive, lists the\n studies found and asks the archive to C-MOVE the selected ones to the\n marked nodes.")
+    "Pelko sends study-level C-FIND queries to one DICOM archive, lists the\nstudies found and asks the archive to C-MOVE the selected ones to the\nmarked nodes.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_RELEASE "${PELKO_PACKAGE_RELEASE}")
