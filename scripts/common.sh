@@ -6,6 +6,17 @@ set -euo pipefail
 PELKO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PELKO_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libdcmtk-dev libssl-dev dcmtk libgtest-dev
                 libgmock-dev fonts-dejavu-core)
+# For now: Debian 13's DCMTK CMake files name the image libraries of DCMTK
+# (libtiff, libpng, libjpeg among them) as link dependencies, but
+# libdcmtk-dev does not pull in their -dev packages. Drop this line once the
+# build links only the DCMTK libraries it uses and configures without them.
+PELKO_PACKAGES+=(libtiff-dev libpng-dev libjpeg-dev)
+
+# Warnings are errors only in CI (which sets CI=true): a newer compiler on a
+# user's machine must not stop the build. PELKO_WERROR=ON or OFF overrides.
+if [ -z "${PELKO_WERROR:-}" ]; then
+    if [ "${CI:-}" = true ]; then PELKO_WERROR=ON; else PELKO_WERROR=OFF; fi
+fi
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
@@ -22,36 +33,67 @@ enabled_at_boot() {
     } | sort -u
 }
 
-# Disables one entry of enabled_at_boot at boot.
+# Disables one entry of enabled_at_boot at boot, with or without systemd
+# running; never fails (the worst case is a service left enabled, which the
+# caller has announced).
 disable_at_boot() {
+    local unit
     case "$1" in
         sysv:*) as_root update-rc.d "${1#sysv:}" disable >/dev/null 2>&1 || true ;;
-        *) as_root systemctl disable --quiet "$1" 2>/dev/null || as_root deb-systemd-helper disable "$1" ;;
+        *)
+            unit="$1"
+            if [ -d /run/systemd/system ] && command -v systemctl >/dev/null; then
+                as_root systemctl disable --quiet "$unit" 2>/dev/null && return 0
+            fi
+            # No systemd running (a container or chroot): enabling a unit is
+            # nothing but its .wants links, so removing them disables it.
+            # (deb-systemd-helper runs only inside a package's scripts.)
+            as_root find /etc/systemd/system -mindepth 2 -maxdepth 2 -path "*.wants/$unit" \
+                -type l -delete 2>/dev/null || true
+            ;;
     esac
+    return 0
 }
 
 # Runs a command while /usr/sbin/policy-rc.d denies every service start (the
 # Debian way to keep packages such as orthanc from starting their service on
-# installation), then puts back the policy that was there before, if any.
+# installation), then puts back the policy that was there before, if any: on
+# success, on failure, and when the script ends or is interrupted meanwhile.
+_PELKO_POLICY=/usr/sbin/policy-rc.d
+_PELKO_POLICY_MARK="# Written by Pelko's scripts for the time of a package installation."
+_pelko_policy_saved=""
+_pelko_policy_active=0
+
 with_service_starts_denied() {
-    local policy=/usr/sbin/policy-rc.d saved="" rc=0
-    if [ -e "$policy" ]; then
-        saved="$(as_root mktemp "$policy.pelko-saved.XXXXXX")"
-        as_root cp -p "$policy" "$saved"
+    local rc=0
+    _pelko_policy_saved=""
+    # A policy of our own left by a killed run is not the one to put back.
+    if [ -e "$_PELKO_POLICY" ] && ! grep -qxF "$_PELKO_POLICY_MARK" "$_PELKO_POLICY" 2>/dev/null; then
+        _pelko_policy_saved="$(as_root mktemp "$_PELKO_POLICY.pelko-saved.XXXXXX")"
+        as_root cp -p "$_PELKO_POLICY" "$_pelko_policy_saved"
     fi
-    # shellcheck disable=SC2064
-    trap "_restore_policy '$saved'; exit 130" INT TERM
-    printf '#!/bin/sh\n# Written by Pelko'"'"'s scripts for the time of a package installation.\nexit 101\n' |
-        as_root tee "$policy" >/dev/null
-    as_root chmod 755 "$policy"
+    _pelko_policy_active=1
+    trap _restore_policy EXIT
+    trap '_restore_policy; trap - HUP; kill -HUP $$' HUP
+    trap '_restore_policy; trap - INT; kill -INT $$' INT
+    trap '_restore_policy; trap - TERM; kill -TERM $$' TERM
+    printf '#!/bin/sh\n%s\nexit 101\n' "$_PELKO_POLICY_MARK" | as_root tee "$_PELKO_POLICY" >/dev/null
+    as_root chmod 755 "$_PELKO_POLICY"
     "$@" || rc=$?
-    _restore_policy "$saved"
-    trap - INT TERM
+    _restore_policy
+    trap - EXIT HUP INT TERM
     return "$rc"
 }
 
+# Puts back the policy saved by with_service_starts_denied (once).
 _restore_policy() {
-    if [ -n "$1" ]; then as_root mv -f "$1" /usr/sbin/policy-rc.d; else as_root rm -f /usr/sbin/policy-rc.d; fi
+    [ "$_pelko_policy_active" = 1 ] || return 0
+    if [ -n "$_pelko_policy_saved" ]; then
+        as_root mv -f "$_pelko_policy_saved" "$_PELKO_POLICY"
+    else
+        as_root rm -f "$_PELKO_POLICY"
+    fi
+    _pelko_policy_active=0
 }
 
 install_packages() {
@@ -77,6 +119,6 @@ install_packages() {
 }
 
 build_pelko() {
-    cmake -S "$PELKO_ROOT" -B "$PELKO_ROOT/build" -G Ninja -DPELKO_WERROR=ON "$@"
+    cmake -S "$PELKO_ROOT" -B "$PELKO_ROOT/build" -G Ninja -DPELKO_WERROR="$PELKO_WERROR" "$@"
     cmake --build "$PELKO_ROOT/build" -j"$(nproc)"
 }

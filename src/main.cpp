@@ -10,7 +10,6 @@
 
 #include "app/DataFolder.h"
 #include "app/GraphicalSession.h"
-
 #include "app/qt/MainWindow.h"
 #include "app/qt/SingleInstance.h"
 #include "config/AppSettings.h"
@@ -37,10 +36,11 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pelko"));
     // Settings.ini, Logs/ and the single-instance key live in the program
-    // folder, or per user when the program is installed read-only.
+    // folder, or per user when the program is installed.
     const QString folder =
         pelko::ChooseDataFolder(QCoreApplication::applicationDirPath(),
-                                QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
+                                QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
+                                QString::fromLatin1(pelko::kAdministratorSettings));
 
     pelko::ui::SingleInstance instance(folder);
     if (!instance.claim()) {
