@@ -9,6 +9,7 @@
 #include "log/Error.h"
 #include "log/ErrorReport.h"
 #include "query/ArchivePeer.h"
+#include "query/ModalityText.h"
 #include "query/ResultGridView.h"
 
 namespace pelko::query {
@@ -186,7 +187,7 @@ void StudySearch::fillGrid() {
         grid_.setCell(row, 7, a.Item(dicom::tags::StudyTime), true);
         grid_.setCell(row, 8, study.StudyDescription());
         grid_.setCell(row, 9, study.AccessionNumber());
-        grid_.setCell(row, 10, a.Item(dicom::tags::Modality), true);
+        grid_.setCell(row, 10, ModalityText(study), true);
     }
 }
 
