@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/DataFolder.h"
+#include "app/DicomLogSetup.h"
 #include "app/GraphicalSession.h"
 
 #include "app/qt/MainWindow.h"
@@ -54,6 +55,8 @@ int main(int argc, char* argv[]) {
     const std::filesystem::path programFolder = folder.toStdString();
     pelko::config::RemoveLeftoverTempFiles(pelko::config::SettingsPath(programFolder));
     pelko::Logger logger(programFolder, clock);
+    // [Log] Dicom=1: the administrator's DICOM log, for the toolkit's lines.
+    const std::unique_ptr<pelko::DicomLog> dicomLog = pelko::OpenDicomLog(programFolder, logger.folder(), clock);
     auto dcmtk = pelko::dicom::MakeDcmtkToolkit();
     // Network calls block their handler, not the window.
     pelko::dicom::PumpingToolkit toolkit(*dcmtk);
