@@ -26,7 +26,7 @@ TEST(StatusWords, SayWhatHappenedAndWhatToDoWithTheCodeLast) {
         {Operation::Move, 0xA701, {}, "could not work out which images to send to NOWHERE"},
         {Operation::Move, 0xA702, {}, "could not send the images to NOWHERE"},
         {Operation::Find, 0xA700, {}, "out of resources and refused the search"},
-        {Operation::Store, 0xA700, {}, "forward mode needs an archive that stores the request as it is (status 0xA700)."},
+        {Operation::Store, 0xA700, {}, "Patient ID, Study and Series Instance UID; forward mode needs an archive"},
         {Operation::Find, 0xA900, {}, "does not match its SOP class"},
         {Operation::Move, 0xA900, {}, "does not match its SOP class"},
         {Operation::Move, 0xB000, {std::nullopt, 3, 2, 0},

@@ -18,7 +18,7 @@ void WriteDicomFile(const std::filesystem::path& file, const std::vector<dicom::
     ds->putAndInsertString(DCM_SOPInstanceUID, dcmGenerateUniqueIdentifier(uid, SITE_INSTANCE_UID_ROOT));
     ds->putAndInsertString(DCM_SeriesInstanceUID, dcmGenerateUniqueIdentifier(uid, SITE_SERIES_UID_ROOT));
     for (const auto& a : attributes) {
-        const DcmTag tag(a.tag.group, a.tag.element);
+        DcmTag tag(a.tag.group, a.tag.element);
         if (ds->putAndInsertOFStringArray(tag, OFString(a.value.data(), a.value.size())).bad()) {
             throw std::runtime_error("cannot set " + std::string(tag.getTagName()) + " in " + file.string());
         }
