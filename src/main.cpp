@@ -56,7 +56,8 @@ int main(int argc, char* argv[]) {
     pelko::config::RemoveLeftoverTempFiles(pelko::config::SettingsPath(programFolder));
     pelko::Logger logger(programFolder, clock);
     // [Log] Dicom=1: the administrator's DICOM log, for the toolkit's lines.
-    const std::unique_ptr<pelko::DicomLog> dicomLog = pelko::OpenDicomLog(programFolder, logger.folder(), clock);
+    const std::unique_ptr<pelko::DicomLog> dicomLog =
+        pelko::OpenDicomLog(programFolder, logger.folder(), clock);
     auto dcmtk = pelko::dicom::MakeDcmtkToolkit();
     // Network calls block their handler, not the window.
     pelko::dicom::PumpingToolkit toolkit(*dcmtk);

@@ -55,8 +55,8 @@ std::string StatusWords(Operation operation, std::uint16_t status, const std::st
                destination + " as a move destination" + code;
     }
     if (move && status == 0xA701) {
-        return "The archive is out of resources and could not work out which images to send to " + destination +
-               "; try again later, or ask its administrator" + code;
+        return "The archive is out of resources and could not work out which images to send to " +
+               destination + "; try again later, or ask its administrator" + code;
     }
     if (move && status == 0xA702) {
         return "The archive is out of resources and could not send the images to " + destination +
@@ -74,7 +74,8 @@ std::string StatusWords(Operation operation, std::uint16_t status, const std::st
     }
     if (status == 0xA900) {
         return "The archive says the request for " + request +
-               " does not match its SOP class; its administrator can find the cause in the archive's log" + code;
+               " does not match its SOP class; its administrator can find the cause in the archive's log" +
+               code;
     }
     if ((status & 0xF000) == 0xC000) {
         if (move) {
@@ -92,7 +93,8 @@ std::string StatusWords(Operation operation, std::uint16_t status, const std::st
     }
     if (status == 0xFE00) return "The archive cancelled " + request + code;
     if (operation == Operation::Store && status == 0x0122) {
-        return "The archive does not store the forward request's SOP class; forward mode needs an archive that "
+        return "The archive does not store the forward request's SOP class; forward mode needs an archive "
+               "that "
                "does" +
                code;
     }
@@ -110,7 +112,8 @@ std::string NetworkWords(NetworkFailure failure, const std::string& archive, con
     switch (failure) {
         case NetworkFailure::Rejected:
             return "The archive " + archive +
-                   " refused the association; it must know this workstation's AE title, and the settings must "
+                   " refused the association; it must know this workstation's AE title, and the settings "
+                   "must "
                    "name the archive's own (" +
                    detail + ").";
         case NetworkFailure::NoAnswer:
@@ -120,7 +123,8 @@ std::string NetworkWords(NetworkFailure failure, const std::string& archive, con
             break;
     }
     return "The archive " + archive +
-           " refused the TLS handshake; the TLS files in the settings and the archive's must trust each other (" +
+           " refused the TLS handshake; the TLS files in the settings and the archive's must trust each "
+           "other (" +
            detail + ").";
 }
 

@@ -11,8 +11,8 @@ namespace {
 std::string Stamp(const LocalDateTime& t) {
     char buf[32];
     std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02d:%02d:%02d ", static_cast<int>(t.date.year()),
-                  static_cast<unsigned>(t.date.month()), static_cast<unsigned>(t.date.day()), t.hour, t.minute,
-                  t.second);
+                  static_cast<unsigned>(t.date.month()), static_cast<unsigned>(t.date.day()), t.hour,
+                  t.minute, t.second);
     return buf;
 }
 

@@ -24,7 +24,8 @@ class DicomFileLog : public DicomLog {
 public:
     // `logFolder` is the Logs folder (Logger::folder()); it is created on
     // the first line.
-    DicomFileLog(std::filesystem::path logFolder, const Clock& clock, std::uintmax_t capBytes = kDicomLogCapBytes);
+    DicomFileLog(std::filesystem::path logFolder, const Clock& clock,
+                 std::uintmax_t capBytes = kDicomLogCapBytes);
 
     void Write(std::string_view line) override;
 

@@ -1,7 +1,6 @@
-#include "app/DicomLogSetup.h"
-
 #include <gtest/gtest.h>
 
+#include "app/DicomLogSetup.h"
 #include "support/TempDir.h"
 
 namespace pelko {

@@ -50,13 +50,17 @@ void WriteSeeds(const std::filesystem::path& folder) {
         {kCtPt, "P6", "Hybrid^Pat", "", "PT"},
     };
     for (int i = 0; i < kCapStudies; ++i) {
-        seeds.push_back({kRoot + "9." + std::to_string(i), "CAP" + std::to_string(i), "Cap^" + std::to_string(i), ""});
+        seeds.push_back(
+            {kRoot + "9." + std::to_string(i), "CAP" + std::to_string(i), "Cap^" + std::to_string(i), ""});
     }
     int n = 0;
     for (const Seed& s : seeds) {
-        std::vector<dicom::Attribute> a = {{tags::StudyInstanceUID, s.study}, {tags::PatientID, s.patientId},
-                                           {tags::PatientName, s.name},       {tags::StudyDate, "20240110"},
-                                           {tags::StudyTime, "083000"},       {tags::Modality, s.modality},
+        std::vector<dicom::Attribute> a = {{tags::StudyInstanceUID, s.study},
+                                           {tags::PatientID, s.patientId},
+                                           {tags::PatientName, s.name},
+                                           {tags::StudyDate, "20240110"},
+                                           {tags::StudyTime, "083000"},
+                                           {tags::Modality, s.modality},
                                            {tags::AccessionNumber, "A" + s.patientId}};
         if (!s.charset.empty()) a.push_back({{0x0008, 0x0005}, s.charset});
         WriteDicomFile(folder / ("seed" + std::to_string(n++) + ".dcm"), a);
@@ -199,8 +203,9 @@ TEST_P(EveryArchive, UnknownDestinationIsRefusedInWords) {
     } catch (const DicomError& e) {
         // dcmqrscp says so (0xA801); Orthanc cannot process it (0xC000).
         EXPECT_EQ(e.number(), orthanc() ? 0xC000 : 0xA801);
-        EXPECT_EQ(std::string(e.what()),
-                  dicom::StatusWords(dicom::Operation::Move, static_cast<std::uint16_t>(e.number()), "NOWHERE"));
+        EXPECT_EQ(
+            std::string(e.what()),
+            dicom::StatusWords(dicom::Operation::Move, static_cast<std::uint16_t>(e.number()), "NOWHERE"));
     }
 }
 

@@ -1,6 +1,6 @@
-#include "dicom/StatusWords.h"
-
 #include <gtest/gtest.h>
+
+#include "dicom/StatusWords.h"
 
 namespace pelko::dicom {
 namespace {
@@ -13,23 +13,35 @@ TEST(StatusWords, SayWhatHappenedAndWhatToDoWithTheCodeLast) {
         std::string words;
     };
     const Row rows[] = {
-        {Operation::Move, 0xA801, {},
+        {Operation::Move,
+         0xA801,
+         {},
          "The archive does not know the destination NOWHERE; its administrator must add NOWHERE as a move "
          "destination (status 0xA801)."},
-        {Operation::Move, 0xC000, {},
-         "The archive was unable to process sending to NOWHERE; the cause is in the archive's log, and a common "
-         "one is an unknown destination: its administrator must add NOWHERE as a move destination (status "
+        {Operation::Move,
+         0xC000,
+         {},
+         "The archive was unable to process sending to NOWHERE; the cause is in the archive's log, and a "
+         "common one is an unknown destination: its administrator must add NOWHERE as a move destination "
+         "(status "
          "0xC000)."},
         {Operation::Move, 0xCFFF, {}, "unknown destination"},
-        {Operation::Find, 0xC001, {},
+        {Operation::Find,
+         0xC001,
+         {},
          "The archive was unable to process the search; the cause is in the archive's log (status 0xC001)."},
         {Operation::Move, 0xA701, {}, "could not work out which images to send to NOWHERE"},
         {Operation::Move, 0xA702, {}, "could not send the images to NOWHERE"},
         {Operation::Find, 0xA700, {}, "out of resources and refused the search"},
-        {Operation::Store, 0xA700, {}, "Patient ID, Study and Series Instance UID; forward mode needs an archive"},
+        {Operation::Store,
+         0xA700,
+         {},
+         "Patient ID, Study and Series Instance UID; forward mode needs an archive"},
         {Operation::Find, 0xA900, {}, "does not match its SOP class"},
         {Operation::Move, 0xA900, {}, "does not match its SOP class"},
-        {Operation::Move, 0xB000, {std::nullopt, 3, 2, 0},
+        {Operation::Move,
+         0xB000,
+         {std::nullopt, 3, 2, 0},
          "2 of 5 images could not be sent to NOWHERE; the archive's log says why (status 0xB000)."},
         {Operation::Move, 0xFE00, {}, "The archive cancelled sending to NOWHERE (status 0xFE00)."},
         {Operation::Store, 0xA123, {}, "The archive refused the forward request (status 0xA123)."},
@@ -47,9 +59,10 @@ TEST(StatusWords, SayWhatHappenedAndWhatToDoWithTheCodeLast) {
 }
 
 TEST(StatusWords, FailedAndWarningSubOperationsCountAsNotSent) {
-    EXPECT_EQ(SubOperationWords("DEST1", {std::nullopt, 3, 1, 1}),
-              "2 of 5 images could not be sent to DEST1; the archive's log says why (3 sent, 1 failed, 1 with "
-              "warnings).");
+    EXPECT_EQ(
+        SubOperationWords("DEST1", {std::nullopt, 3, 1, 1}),
+        "2 of 5 images could not be sent to DEST1; the archive's log says why (3 sent, 1 failed, 1 with "
+        "warnings).");
     EXPECT_EQ(SubOperationWords("DEST1", {std::nullopt, 0, 4, 0}).substr(0, 46),
               "4 of 4 images could not be sent to DEST1; the ");
 }
@@ -57,9 +70,11 @@ TEST(StatusWords, FailedAndWarningSubOperationsCountAsNotSent) {
 TEST(StatusWords, NetworkFailuresNameTheArchiveAndKeepTheCause) {
     const std::string archive = "ORTHANC (127.0.0.1:4242)";
     for (const auto& [failure, start] : {
-             std::pair{NetworkFailure::Rejected, "The archive ORTHANC (127.0.0.1:4242) refused the association;"},
+             std::pair{NetworkFailure::Rejected,
+                       "The archive ORTHANC (127.0.0.1:4242) refused the association;"},
              std::pair{NetworkFailure::NoAnswer, "The archive ORTHANC (127.0.0.1:4242) stopped answering;"},
-             std::pair{NetworkFailure::TlsRefused, "The archive ORTHANC (127.0.0.1:4242) refused the TLS handshake;"},
+             std::pair{NetworkFailure::TlsRefused,
+                       "The archive ORTHANC (127.0.0.1:4242) refused the TLS handshake;"},
          }) {
         const std::string words = NetworkWords(failure, archive, "CAUSE");
         EXPECT_TRUE(words.starts_with(start)) << words;

@@ -1,10 +1,9 @@
-#include "log/DicomFileLog.h"
-
 #include <gtest/gtest.h>
 
 #include <thread>
 #include <vector>
 
+#include "log/DicomFileLog.h"
 #include "support/TempDir.h"
 
 namespace pelko {

@@ -29,7 +29,8 @@ void WriteDicomFile(const std::filesystem::path& file, const std::vector<dicom::
 }
 
 void StoreFolder(const std::filesystem::path& folder, int port, const std::string& aet) {
-    if (!RunQuietly({"/usr/bin/storescu", "-aec", aet, "+sd", "127.0.0.1", std::to_string(port), folder.string()})) {
+    if (!RunQuietly(
+            {"/usr/bin/storescu", "-aec", aet, "+sd", "127.0.0.1", std::to_string(port), folder.string()})) {
         throw std::runtime_error("storescu could not store " + folder.string() + " at " + aet);
     }
 }

@@ -1,6 +1,6 @@
-#include "query/ModalityText.h"
-
 #include <gtest/gtest.h>
+
+#include "query/ModalityText.h"
 
 namespace pelko::query {
 namespace {
@@ -12,9 +12,9 @@ TEST(ModalityText, FallsBackToModalitiesInStudy) {
         std::string shown;
     };
     const Row rows[] = {
-        {"MR", "CT\\PT", "MR"},         // the series attribute wins when filled
-        {"", "CT", "CT"},               // Orthanc: Modality empty
-        {nullptr, "CT\\PT", "CT/PT"},   // left out, several in the study
+        {"MR", "CT\\PT", "MR"},        // the series attribute wins when filled
+        {"", "CT", "CT"},              // Orthanc: Modality empty
+        {nullptr, "CT\\PT", "CT/PT"},  // left out, several in the study
         {nullptr, "CT\\PT\\SR", "CT/PT/SR"},
         {"", "", ""},
         {nullptr, nullptr, ""},
@@ -23,8 +23,8 @@ TEST(ModalityText, FallsBackToModalitiesInStudy) {
         dicom::Dataset study;
         if (r.modality) study.Attributes().Add(dicom::tags::Modality, r.modality);
         if (r.inStudy) study.Attributes().Add(dicom::tags::ModalitiesInStudy, r.inStudy);
-        EXPECT_EQ(ModalityText(study), r.shown) << (r.modality ? r.modality : "-") << " / "
-                                                << (r.inStudy ? r.inStudy : "-");
+        EXPECT_EQ(ModalityText(study), r.shown)
+            << (r.modality ? r.modality : "-") << " / " << (r.inStudy ? r.inStudy : "-");
     }
 }
 
