@@ -23,8 +23,7 @@ TEST(StatusWords, SayWhatHappenedAndWhatToDoWithTheCodeLast) {
          {},
          "The archive was unable to process sending to NOWHERE; the cause is in the archive's log, and a "
          "common one is an unknown destination: its administrator must add NOWHERE as a move destination "
-         "(status "
-         "0xC000)."},
+         "(status 0xC000)."},
         {Operation::Move, 0xCFFF, {}, "unknown destination"},
         {Operation::Find,
          0xC001,
