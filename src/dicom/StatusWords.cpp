@@ -122,10 +122,21 @@ std::string NetworkWords(NetworkFailure failure, const std::string& archive, con
         case NetworkFailure::TlsRefused:
             break;
     }
-    return "The archive " + archive +
-           " refused the TLS handshake; the TLS files in the settings and the archive's must trust each "
-           "other (" +
-           detail + ").";
+    return "The TLS handshake with the archive " + archive +
+           " failed; the TLS files in the settings and the archive's certificates must match (" + detail + ").";
+}
+
+std::string NetworkCause(const std::string& words) {
+    const auto open = words.find(" (");
+    if (open == std::string::npos || !words.ends_with(").")) return {};
+    // The cause is in the last parentheses that close the sentence; it may
+    // hold parentheses of its own.
+    int depth = 0;
+    for (std::size_t i = words.size() - 2; i-- > 0;) {
+        if (words[i] == ')') ++depth;
+        if (words[i] == '(' && depth-- == 0) return words.substr(i + 1, words.size() - i - 3);
+    }
+    return {};
 }
 
 }  // namespace pelko::dicom

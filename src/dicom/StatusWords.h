@@ -38,4 +38,7 @@ enum class NetworkFailure {
 // answer within 30 s", OpenSSL's reason).
 std::string NetworkWords(NetworkFailure failure, const std::string& archive, const std::string& detail);
 
+// The technical cause at the end of NetworkWords ("" when there is none).
+std::string NetworkCause(const std::string& words);
+
 }  // namespace pelko::dicom

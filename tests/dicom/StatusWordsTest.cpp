@@ -73,11 +73,12 @@ TEST(StatusWords, NetworkFailuresNameTheArchiveAndKeepTheCause) {
                        "The archive ORTHANC (127.0.0.1:4242) refused the association;"},
              std::pair{NetworkFailure::NoAnswer, "The archive ORTHANC (127.0.0.1:4242) stopped answering;"},
              std::pair{NetworkFailure::TlsRefused,
-                       "The archive ORTHANC (127.0.0.1:4242) refused the TLS handshake;"},
+                       "The TLS handshake with the archive ORTHANC (127.0.0.1:4242) failed;"},
          }) {
-        const std::string words = NetworkWords(failure, archive, "CAUSE");
+        const std::string words = NetworkWords(failure, archive, "CAUSE (a: b)");
         EXPECT_TRUE(words.starts_with(start)) << words;
-        EXPECT_TRUE(words.ends_with(" (CAUSE).")) << words;
+        EXPECT_TRUE(words.ends_with(" (CAUSE (a: b)).")) << words;
+        EXPECT_EQ(NetworkCause(words), "CAUSE (a: b)");
     }
 }
 
