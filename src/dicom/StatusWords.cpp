@@ -117,13 +117,15 @@ std::string NetworkWords(NetworkFailure failure, const std::string& archive, con
                    "name the archive's own (" +
                    detail + ").";
         case NetworkFailure::NoAnswer:
-            return "The archive " + archive + " stopped answering; it may be stopped or too busy (" + detail +
-                   ").";
+            // Without a name when the cause names the operation and the archive.
+            return (archive.empty() ? "The archive" : "The archive " + archive) +
+                   " stopped answering; it may be stopped or too busy (" + detail + ").";
         case NetworkFailure::TlsRefused:
             break;
     }
     return "The TLS handshake with the archive " + archive +
-           " failed; the TLS files in the settings and the archive's certificates must match (" + detail + ").";
+           " failed; the TLS files in the settings and the archive's certificates must match (" + detail +
+           ").";
 }
 
 std::string NetworkCause(const std::string& words) {

@@ -33,7 +33,8 @@ enum class NetworkFailure {
     TlsRefused,  // the TLS handshake failed
 };
 
-// `archive` names the archive ("ORTHANC (127.0.0.1:4242)"); `detail` is the
+// `archive` names the archive ("ORTHANC (127.0.0.1:4242)"; NoAnswer may
+// leave it empty when `detail` names it); `detail` is the
 // technical cause, shown in parentheses at the end (the reject reason, "no
 // answer within 30 s", OpenSSL's reason).
 std::string NetworkWords(NetworkFailure failure, const std::string& archive, const std::string& detail);

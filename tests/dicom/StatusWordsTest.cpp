@@ -80,6 +80,10 @@ TEST(StatusWords, NetworkFailuresNameTheArchiveAndKeepTheCause) {
         EXPECT_TRUE(words.ends_with(" (CAUSE (a: b)).")) << words;
         EXPECT_EQ(NetworkCause(words), "CAUSE (a: b)");
     }
+    EXPECT_EQ(
+        NetworkWords(NetworkFailure::NoAnswer, "", "C-FIND on X: no answer within 60 s"),
+        "The archive stopped answering; it may be stopped or too busy (C-FIND on X: no answer within 60 s).");
+    EXPECT_EQ(NetworkCause("No cause."), "");
 }
 
 }  // namespace
