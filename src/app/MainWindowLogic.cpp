@@ -1,29 +1,26 @@
 #include "app/MainWindowLogic.h"
 
 #include "config/Settings.h"
-#include "log/Clock.h"
 #include "log/Error.h"
 #include "log/ErrorReport.h"
 
 namespace pelko {
 MainWindowLogic::MainWindowLogic(MainWindowView& view, Shell& shell, config::Settings& settings,
-                                 ErrorReporter& errors, const Clock& clock, Hooks hooks)
-    : view_(view), shell_(shell), settings_(settings), errors_(errors), clock_(clock), hooks_(std::move(hooks)) {}
+                                 ErrorReporter& errors, Hooks hooks)
+    : view_(view), shell_(shell), settings_(settings), errors_(errors), hooks_(std::move(hooks)) {}
 
 void MainWindowLogic::Load() {
     SkipOnFailure([&] { shell_.setCaption(kAppTitle); });
-    SkipOnFailure([&] { view_.setDatePickersTo(clock_.now().date); });
     SkipOnFailure([&] {
         view_.moveToTopLeft();
         view_.setOuterWidthTwips(kStartWidthTwips);
     });
     SkipOnFailure([&] {
-        if (auto height = settings_.ReadSearchHeight(); height && *height > 0) view_.setOuterHeightTwips(*height);
+        if (auto height = settings_.ReadSearchHeight(); height && *height > 0)
+            view_.setOuterHeightTwips(*height);
     });
 
     errors_.Run("Form_Load", Report::LogThenSeeLog, [&] {
-        view_.fillSexList({"O", "M", "F"});
-        view_.clearDatePickerTicks();
         if (hooks_.configureGrid) hooks_.configureGrid();
         if (hooks_.rebuildNodes) hooks_.rebuildNodes();
     });

@@ -3,10 +3,7 @@
 // window wires in.
 #pragma once
 
-#include <chrono>
 #include <functional>
-#include <string>
-#include <vector>
 
 #include "base/Shell.h"
 #include "base/Twips.h"
@@ -17,7 +14,6 @@ namespace config {
 class Settings;
 }
 class ErrorReporter;
-class Clock;
 
 inline constexpr int kStartWidthTwips = 13500;
 inline constexpr int kGridWidthMarginTwips = 250;
@@ -35,9 +31,6 @@ public:
     virtual int outerHeightTwips() const = 0;
     virtual void setGridWidthTwips(int twips) = 0;
     virtual void setGridHeightTwips(int twips) = 0;
-    virtual void setDatePickersTo(std::chrono::year_month_day today) = 0;  // study date, then birth date
-    virtual void fillSexList(const std::vector<std::string>& items) = 0;
-    virtual void clearDatePickerTicks() = 0;  // birth date, then study date
 };
 
 class MainWindowLogic {
@@ -49,7 +42,7 @@ public:
     };
 
     MainWindowLogic(MainWindowView& view, Shell& shell, config::Settings& settings, ErrorReporter& errors,
-                    const Clock& clock, Hooks hooks);
+                    Hooks hooks);
 
     // Start-up steps after the single-instance check: the early ones are
     // skipped silently when they fail, a failure in the later ones is
@@ -66,7 +59,6 @@ private:
     Shell& shell_;
     config::Settings& settings_;
     ErrorReporter& errors_;
-    const Clock& clock_;
     Hooks hooks_;
 };
 

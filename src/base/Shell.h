@@ -15,8 +15,6 @@ public:
     virtual void setCaption(const std::string& caption) = 0;
     virtual std::string caption() const = 0;
     virtual void setBusyPointer(bool busy) = 0;
-    // The main window's "Send" button.
-    virtual void setSendEnabled(bool enabled) = 0;
 };
 
 inline constexpr const char* kAppTitle = "Pelko";

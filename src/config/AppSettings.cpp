@@ -1,26 +1,10 @@
 #include "config/AppSettings.h"
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 
+#include "base/Text.h"
+
 namespace pelko::config {
-namespace {
-
-std::string_view Trim(std::string_view s) {
-    auto blank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
-    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-           });
-}
-
-}  // namespace
 
 std::optional<NodeEntry> ParseNodeEntry(std::string_view text) {
     const auto bar = text.find('|');
@@ -30,7 +14,9 @@ std::optional<NodeEntry> ParseNodeEntry(std::string_view text) {
     return NodeEntry{std::string(text.substr(0, bar)), std::string(rest)};
 }
 
-std::string FormatNodeEntry(const NodeEntry& entry) { return entry.alias + "|" + entry.aet; }
+std::string FormatNodeEntry(const NodeEntry& entry) {
+    return entry.alias + "|" + entry.aet;
+}
 
 std::filesystem::path SettingsPath(const std::filesystem::path& programFolder) {
     return programFolder / "Settings.ini";

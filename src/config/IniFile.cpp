@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -16,6 +16,7 @@
 #include <system_error>
 #include <vector>
 
+#include "base/Text.h"
 #include "log/Latin1.h"
 
 namespace pelko::config {
@@ -28,33 +29,6 @@ namespace fs = std::filesystem;
 constexpr std::string_view kBom = "\xEF\xBB\xBF";
 // Every line this code adds ends like this, whatever the rest of the file uses.
 constexpr std::string_view kNewLine = "\r\n";
-
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v';
-}
-
-std::string_view TrimLeft(std::string_view s) {
-    while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-    return s;
-}
-
-std::string_view TrimRight(std::string_view s) {
-    while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-    return s;
-}
-
-std::string_view Trim(std::string_view s) {
-    return TrimRight(TrimLeft(s));
-}
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
-}
 
 enum class LineKind { kBlank, kComment, kSection, kKey };
 

@@ -10,7 +10,9 @@
 namespace pelko::config {
 namespace {
 
-std::string NodeKey(int node) { return "Node" + std::to_string(node); }
+std::string NodeKey(int node) {
+    return "Node" + std::to_string(node);
+}
 
 // File paths are read up to 4095 characters, not cut to 255 like the other
 // values: a path cut short would name another file.
@@ -51,11 +53,13 @@ bool Settings::ReloadOrReportMissing() {
         Reload();
         return true;
     }
-    errors_.logThenShowSeeLog(kErrSettingsMissing, "Settings.ini is not available", "CheckInI");
+    errors_.report(Report::LogThenSeeLog, kErrSettingsMissing, "Settings.ini is not available", "CheckInI");
     return false;
 }
 
-std::string Settings::ReadNodeEntry(int node) const { return ReadIni("Forward", NodeKey(node), "", path(), kIniSize); }
+std::string Settings::ReadNodeEntry(int node) const {
+    return ReadIni("Forward", NodeKey(node), "", path(), kIniSize);
+}
 
 SavedMark Settings::ReadSavedMark(int slot) const {
     SavedMark mark;
@@ -73,7 +77,9 @@ std::optional<std::int32_t> Settings::ReadSearchHeight() const {
         ReadIni("Size", "SearchHeight", std::to_string(kDefaultSearchHeightTwips), path(), kIniSize));
 }
 
-bool Settings::WriteSearchHeight(int twips) { return WriteIni("Size", "SearchHeight", std::to_string(twips), path()); }
+bool Settings::WriteSearchHeight(int twips) {
+    return WriteIni("Size", "SearchHeight", std::to_string(twips), path());
+}
 
 bool Settings::Save(const SettingsValues& values) {
     const auto file = path();
@@ -85,25 +91,27 @@ bool Settings::Save(const SettingsValues& values) {
     // The list never grows past NodeList (the dialog refuses a full list);
     // the bound keeps the slots below in range all the same.
     const std::size_t count = std::min<std::size_t>(values.nodes.size(), kMaxNodes);
+    std::vector<std::string> entries;
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string entry = FormatNodeEntry(values.nodes[i]);
-        write("Forward", NodeKey(static_cast<int>(i)), entry);
-        record_.NodeList[i] = entry;
+        entries.push_back(FormatNodeEntry(values.nodes[i]));
+        write("Forward", NodeKey(static_cast<int>(i)), entries.back());
     }
-    // NodeList ends where the file's list ends, so that a shortened list
-    // does not bring its old tail back before the node buttons re-read it.
     write("Forward", NodeKey(static_cast<int>(count)), "");
-    if (count < record_.NodeList.size()) record_.NodeList[count].clear();
     write("Local", "AET", values.localAET);
     write("Query", "AET", values.queryAET);
     write("Query", "IP", values.queryIP);
     write("Query", "Port", values.queryPort);
     write("General", "Forward", values.useForward ? "1" : "0");
     write("General", "Registered", values.registered ? "1" : "0");
+    if (!written) return false;
 
+    // NodeList ends where the file's list ends, so that a shortened list
+    // does not bring its old tail back before the node buttons re-read it.
+    std::copy(entries.begin(), entries.end(), record_.NodeList.begin());
+    if (count < record_.NodeList.size()) record_.NodeList[count].clear();
     record_.UseForward = values.useForward;
     record_.UseRegistered = values.registered;
-    return written;
+    return true;
 }
 
 }  // namespace pelko::config

@@ -82,8 +82,9 @@ public:
     // Writes every value of the settings dialog, nodes first and then an
     // empty entry that ends the list (longer lists saved before stay behind
     // it, unread), then Local, Query and General. Each key is tried even
-    // when an earlier one failed; false when any failed. The record takes
-    // the node list and the two options at once.
+    // when an earlier one failed; false when any failed. Once all are
+    // written, the record takes the node list and the two options at once;
+    // after a failure it stays as it was.
     [[nodiscard]] bool Save(const SettingsValues& values);
 
 private:

@@ -1,5 +1,6 @@
 #include "config/SettingsDialogLogic.h"
 
+#include "base/Text.h"
 #include "config/Settings.h"
 #include "log/ErrorReport.h"
 
@@ -13,11 +14,11 @@ bool IsDigit(int code) {
 }  // namespace
 
 bool IpKeyAccepted(int code) {
-    return IsDigit(code) || code == '.' || code == kBackspaceCode;
+    return IsDigit(code) || code == '.' || code == kBackspace;
 }
 
 bool PortKeyAccepted(int code) {
-    return IsDigit(code) || code == kBackspaceCode;
+    return IsDigit(code) || code == kBackspace;
 }
 
 std::vector<NodeRow> RowsFromNodeList(const AppSettings& record) {
@@ -132,8 +133,15 @@ void SettingsDialogLogic::replaceSelectedRow(const NodeRow& row) {
 
 void SettingsDialogLogic::Save() {
     setSave(false);
-    const bool written = settings_.Save({form_.rows, form_.localAET, form_.queryAET, form_.queryIP,
-                                         form_.queryPort, form_.useForward, form_.registered});
+    const bool written = settings_.Save({
+        .nodes = form_.rows,
+        .localAET = form_.localAET,
+        .queryAET = form_.queryAET,
+        .queryIP = form_.queryIP,
+        .queryPort = form_.queryPort,
+        .useForward = form_.useForward,
+        .registered = form_.registered,
+    });
     if (nodesChanged_) nodesChanged_();
 
     if (!written) {

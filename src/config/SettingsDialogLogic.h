@@ -26,8 +26,6 @@ class Settings;
 enum class SettingsField { QueryAET, QueryIP, QueryPort, LocalAET };
 enum class SettingsCheck { UseForward, Registered };
 
-inline constexpr int kBackspaceCode = 8;
-
 // Per-character filters of txtQuIP and txtQuPort: true keeps the character.
 // `code` is the character a key produced, control characters included
 // (Ctrl+V is 22, Ctrl+C 3, Ctrl+X 24).

@@ -23,15 +23,4 @@ public:
     LocalDateTime now() const override;
 };
 
-// A fixed clock for tests and tools.
-class FixedClock : public Clock {
-public:
-    explicit FixedClock(LocalDateTime t) : t_(t) {}
-    void set(LocalDateTime t) { t_ = t; }
-    LocalDateTime now() const override { return t_; }
-
-private:
-    LocalDateTime t_;
-};
-
 }  // namespace pelko

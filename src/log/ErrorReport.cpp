@@ -23,12 +23,11 @@ void ErrorReporter::report(Report style, std::int32_t number, const std::string&
             boxes_.showError(ErrorDetails(number, description));
             logger_.LogError(number, description, label);
             break;
-        case Report::Silently:
-            break;
     }
 }
 
-void ErrorReporter::logThenShow(const ErrorInfo& error, const std::string& label, const std::string& message) {
+void ErrorReporter::logThenShow(const ErrorInfo& error, const std::string& label,
+                                const std::string& message) {
     logger_.LogError(error.number, error.description, label);
     boxes_.showError(message);
 }

@@ -30,7 +30,6 @@ enum class Report {
     LogThenSeeLog,   // the log line, then the see-the-log message
     LogThenDetails,  // the log line, then "<number> - <description>" and the suffix
     DetailsThenLog,  // "<number> - <description>", then the log line
-    Silently,        // nothing at all
 };
 
 class ErrorReporter {
@@ -67,27 +66,13 @@ public:
         }
     }
 
+    // A failure found without an exception.
     void report(Report style, std::int32_t number, const std::string& description, const std::string& label,
                 const std::string& suffix = {});
 
-    // The styles on their own, for failures found without an exception.
-    void logThenShowSeeLog(std::int32_t number, const std::string& description, const std::string& label) {
-        report(Report::LogThenSeeLog, number, description, label);
-    }
-    void logThenShowDetails(std::int32_t number, const std::string& description, const std::string& label,
-                            const std::string& suffix = {}) {
-        report(Report::LogThenDetails, number, description, label, suffix);
-    }
-    void showDetailsThenLog(std::int32_t number, const std::string& description, const std::string& label) {
-        report(Report::DetailsThenLog, number, description, label);
-    }
-
+private:
     void logThenShow(const ErrorInfo& error, const std::string& label, const std::string& message);
 
-    Logger& logger() { return logger_; }
-    MessageBoxes& boxes() { return boxes_; }
-
-private:
     Logger& logger_;
     MessageBoxes& boxes_;
 };

@@ -7,19 +7,26 @@
 
 namespace pelko::query {
 const std::array<GridColumn, kGridColumns>& ResultColumns() {
+    using R = StudyRow;
     static const std::array<GridColumn, kGridColumns> columns = {{
-        {"COLUMN1", "ID", std::nullopt, false},
-        {"COLUMN2", "Studydate", 110, true},
-        {"COLUMN3", "Patient ID", 150, true},
-        {"COLUMN4", "Name", 200, true},
-        {"COLUMN5", "Sex", 35, true},
-        {"COLUMN6", "Date of Birth", 100, true},
-        {"COLUMN7", "Time", std::nullopt, true},
-        {"COLUMN8", "Study Description", 160, true},
-        {"COLUMN9", "Accession Number", 200, true},
-        {"COLUMN10", "Modality", std::nullopt, true},
+        {"COLUMN1", "ID", std::nullopt, false, false, &R::studyInstanceUid},
+        {"COLUMN2", "Studydate", 110, true, true, &R::studyDate},
+        {"COLUMN3", "Patient ID", 150, true, false, &R::patientId},
+        {"COLUMN4", "Name", 200, true, false, &R::patientName},
+        {"COLUMN5", "Sex", 35, true, true, &R::sex},
+        {"COLUMN6", "Date of Birth", 100, true, true, &R::birthDate},
+        {"COLUMN7", "Time", std::nullopt, true, true, &R::studyTime},
+        {"COLUMN8", "Study Description", 160, true, false, &R::description},
+        {"COLUMN9", "Accession Number", 200, true, false, &R::accessionNumber},
+        {"COLUMN10", "Modality", std::nullopt, true, true, &R::modality},
     }};
     return columns;
+}
+
+StudyRow NoDataRow() {
+    StudyRow row;
+    row.studyDate = kNoData;
+    return row;
 }
 
 ResultGrid::ResultGrid(ResultGridView& view, SelectMenuView& menu, Shell& shell, ErrorReporter& errors,
@@ -55,7 +62,7 @@ void ResultGrid::RowPicked(int row, int /*column*/) {
     if (gate_.busy()) return;
     reported("grid1_SelectionChange", [&] {
         if (row < 1 || row > view_.rowCount()) return;
-        if (view_.cellText(row, kStudyDateColumn) != kNoData) shell_.setSendEnabled(true);
+        if (view_.isStudy(row)) view_.allowSend(true);
     });
 }
 
@@ -73,7 +80,7 @@ void ResultGrid::MarkAll() {
         const int rows = view_.rowCount();
         for (int r = 1; r <= rows; ++r) {
             shell_.processEvents();
-            view_.selectCell(r, kUidColumn);
+            view_.selectRow(r);
         }
     });
 }

@@ -29,9 +29,6 @@ public:
     virtual void popUpSelectMenu(int x, int y) = 0;
 };
 
-// The ten columns in index order.
-const std::array<GridColumn, kGridColumns>& ResultColumns();
-
 class ResultGrid {
 public:
     ResultGrid(ResultGridView& view, SelectMenuView& menu, Shell& shell, ErrorReporter& errors,
@@ -45,8 +42,8 @@ public:
     // send walks the selected rows and must not see them reordered); each
     // step that fails is skipped silently.
     void HeaderClick(int column);
-    // The user moved the current cell: a study row enables "Send", the
-    // "No data" marker does not. Nothing is ever disabled here.
+    // The user moved the current cell: a study row allows "Send", the
+    // "No data" row does not. Nothing is ever disallowed here.
     void RowPicked(int row, int column);
     // Mouse button in the grid: the right button over a grid with rows opens
     // "SELECT".

@@ -1,43 +1,71 @@
-// The result grid as the program uses it. Rows and columns are 1-based;
-// column 1 (hidden) holds the Study Instance UID, column 2 the study date or
-// the "No data" marker of an empty result.
+// The result grid as the program uses it: one typed row per study, or the
+// single "No data" row of an empty result, shown in the ten columns of one
+// table. Rows and columns are 1-based.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace pelko::query {
 
 inline constexpr int kGridColumns = 10;
-inline constexpr int kUidColumn = 1;
-inline constexpr int kStudyDateColumn = 2;
 inline constexpr const char* kNoData = "No data";
+
+// A study as the grid shows it.
+struct StudyRow {
+    std::string studyInstanceUid;  // the key a send goes by; its column is hidden
+    std::string studyDate;         // of the "No data" row: the marker
+    std::string patientId;
+    std::string patientName;  // "^" shown as blanks
+    std::string sex;
+    std::string birthDate;
+    std::string studyTime;
+    std::string description;
+    std::string accessionNumber;
+    std::string modality;
+};
 
 struct GridColumn {
     std::string key;
     std::string title;
     std::optional<int> widthPixels;  // none: the grid's default width
     bool shown = true;
+    bool centred = false;                    // its cells' alignment
+    std::string StudyRow::*value = nullptr;  // what its cells show
 };
 
-class ResultGridView {
-public:
-    virtual ~ResultGridView() = default;
+// The ten columns in index order: the grid's whole layout.
+const std::array<GridColumn, kGridColumns>& ResultColumns();
 
+// The row that stands for an empty result: "No data" in the study date
+// column, nothing else. It is never a study.
+StudyRow NoDataRow();
+
+// What the send needs of the grid.
+class StudySelection {
+public:
+    virtual ~StudySelection() = default;
+    // The Study Instance UIDs of the selected study rows, top row first.
+    virtual std::vector<std::string> selectedStudyUids() const = 0;
+};
+
+class ResultGridView : public StudySelection {
+public:
     virtual void addColumn(const GridColumn& column) = 0;
     virtual int rowCount() const = 0;
     virtual void removeAllRows() = 0;
     virtual void setRedraw(bool on) = 0;
-    virtual void addRow() = 0;
-    virtual void setCell(int row, int column, const std::string& value, bool centred = false) = 0;
-    virtual std::string cellText(int row, int column) const = 0;
-    // Selects the row through its cell in `column`; other selected rows stay.
-    virtual void selectCell(int row, int column) = 0;
-    virtual int selectedRowCount() const = 0;
-    // The row of the n-th selected row, n from 1.
-    virtual int selectedRow(int n) const = 0;
-    // Sorts the rows by one column as text.
+    virtual void addStudy(const StudyRow& study) = 0;
+    virtual void addNoDataRow() = 0;
+    virtual bool isStudy(int row) const = 0;
+    // Selects the row; other selected rows stay.
+    virtual void selectRow(int row) = 0;
+    // Sorts the rows by the text of one column.
     virtual void sortBy(int column, bool ascending) = 0;
+    // "Send" follows: on when the user picks a study, off when a search starts.
+    virtual void allowSend(bool allowed) = 0;
 };
 
 }  // namespace pelko::query

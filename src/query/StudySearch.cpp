@@ -4,6 +4,7 @@
 
 #include "base/ActionGate.h"
 #include "base/Shell.h"
+#include "base/Text.h"
 #include "config/Settings.h"
 #include "log/Clock.h"
 #include "log/Error.h"
@@ -90,7 +91,8 @@ void StudySearch::Today() {
 void StudySearch::Yesterday() {
     auto pass = gate_.tryEnter();
     if (!pass) return;
-    const std::chrono::year_month_day yesterday{std::chrono::sys_days{clock_.now().date} - std::chrono::days{1}};
+    const std::chrono::year_month_day yesterday{std::chrono::sys_days{clock_.now().date} -
+                                                std::chrono::days{1}};
     runPreset(yesterday, {yesterday, std::nullopt});
 }
 
@@ -127,7 +129,7 @@ void StudySearch::showCleaned(const SearchCriteria& before, const SearchCriteria
 }
 
 void StudySearch::runSteps(const SearchCriteria& asked) {
-    shell_.setSendEnabled(false);
+    grid_.allowSend(false);
 
     const SearchCriteria criteria = Cleaned(asked);
     showCleaned(asked, criteria);
@@ -166,8 +168,7 @@ dicom::DatasetList StudySearch::find(const SearchCriteria& criteria) {
 
 void StudySearch::fillGrid() {
     if (results_.Count() == 0) {
-        grid_.addRow();
-        grid_.setCell(grid_.rowCount(), kStudyDateColumn, kNoData, true);
+        grid_.addNoDataRow();
         return;
     }
 
@@ -176,18 +177,18 @@ void StudySearch::fillGrid() {
         shell_.processEvents();
         const dicom::Dataset& study = results_[static_cast<std::size_t>(i)];
         const dicom::AttributeList& a = study.Attributes();
-        grid_.addRow();
-        const int row = grid_.rowCount();
-        grid_.setCell(row, 1, study.StudyInstanceUID());
-        grid_.setCell(row, 2, a.Item(dicom::tags::StudyDate), true);
-        grid_.setCell(row, 3, study.PatientID());
-        grid_.setCell(row, 4, Replaced(study.PatientName(), '^', ' '));
-        grid_.setCell(row, 5, study.PatientSex(), true);
-        grid_.setCell(row, 6, study.PatientBirthDate(), true);
-        grid_.setCell(row, 7, a.Item(dicom::tags::StudyTime), true);
-        grid_.setCell(row, 8, study.StudyDescription());
-        grid_.setCell(row, 9, study.AccessionNumber());
-        grid_.setCell(row, 10, ModalityText(study), true);
+        grid_.addStudy({
+            .studyInstanceUid = study.StudyInstanceUID(),
+            .studyDate = a.Item(dicom::tags::StudyDate),
+            .patientId = study.PatientID(),
+            .patientName = Replaced(study.PatientName(), '^', ' '),
+            .sex = study.PatientSex(),
+            .birthDate = study.PatientBirthDate(),
+            .studyTime = a.Item(dicom::tags::StudyTime),
+            .description = study.StudyDescription(),
+            .accessionNumber = study.AccessionNumber(),
+            .modality = ModalityText(study),
+        });
     }
 }
 

@@ -57,7 +57,6 @@ struct SexKeyResult {
     std::optional<std::string> text;
     int key = 0;
 };
-inline constexpr int kBackspace = 8;
 SexKeyResult FilterSexKey(int key);
 
 class StudySearch {

@@ -43,8 +43,8 @@ void NodeSlots::rebuild() {
         nodes[i] = settings_.ReadNodeEntry(n);
         const config::SavedMark mark = settings_.ReadSavedMark(n);
         if (!mark.value) {
-            throw Error(kErrSavedMark,
-                        "Saved mark Active/" + std::to_string(n) + " is not a boolean: \"" + mark.text + "\"");
+            throw Error(kErrSavedMark, "Saved mark Active/" + std::to_string(n) + " is not a boolean: \"" +
+                                           mark.text + "\"");
         }
         savedMark[i] = *mark.value;
         if (nodes[i].empty()) break;
@@ -79,14 +79,6 @@ void NodeSlots::SelectButton(int slot, bool force) {
 void NodeSlots::setMarked(int slot, bool marked) {
     slots_[static_cast<std::size_t>(slot)].marked = marked;
     view_.setSlotMarked(slot, marked);
-}
-
-std::vector<std::string> NodeSlots::SelectedNodes() const {
-    std::vector<std::string> selected;
-    for (const auto& s : slots_) {
-        if (s.shown && s.marked) selected.push_back(s.aeTitle);
-    }
-    return selected;
 }
 
 void NodeSlots::SaveMarks() {

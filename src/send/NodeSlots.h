@@ -71,8 +71,6 @@ public:
     void RebuildFromSettings();
     // Force marks the slot; otherwise its mark is toggled.
     void SelectButton(int slot, bool force);
-    // The AE titles of the shown and marked slots, in slot order.
-    std::vector<std::string> SelectedNodes() const;
     // Writes Active/0 ... Active/7: "1" for a shown and marked slot, else "0".
     void SaveMarks();
 

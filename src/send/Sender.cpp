@@ -14,18 +14,22 @@ namespace {
 
 // A C-MOVE or redirect request with an empty Study Instance UID is not a
 // valid unique key (PS3.4 C.4.2.2.1); never let one reach the archive.
-const std::string& RequireUid(const std::string& uid, int row) {
+// `n` counts the selected studies from 1.
+const std::string& RequireUid(const std::string& uid, std::size_t n) {
     if (uid.empty()) {
-        throw Error(dicom::kErrInvalidArgument, "Row " + std::to_string(row) + " has no Study Instance UID");
+        throw Error(dicom::kErrInvalidArgument,
+                    "Selected study " + std::to_string(n) + " has no Study Instance UID");
     }
     return uid;
 }
 
 }  // namespace
 
-Sender::Sender(Shell& shell, config::Settings& settings, ErrorReporter& errors, dicom::Toolkit& toolkit,
-               const query::ResultGridView& grid, const NodeSlots& nodes, ActionGate& gate)
+Sender::Sender(Shell& shell, SendSwitch& button, config::Settings& settings, ErrorReporter& errors,
+               dicom::Toolkit& toolkit, const query::StudySelection& grid, const NodeSlots& nodes,
+               ActionGate& gate)
     : shell_(shell),
+      button_(button),
       settings_(settings),
       errors_(errors),
       toolkit_(toolkit),
@@ -37,9 +41,9 @@ bool Sender::Send() {
     auto pass = gate_.tryEnter();
     if (!pass) return false;
 
-    shell_.setSendEnabled(false);
+    button_.disableSend();
     const bool done = errors_.Run("Send", Report::LogThenDetails, [&] {
-        const auto studies = SelectedStudies();
+        const Studies studies = grid_.selectedStudyUids();
         if (settings_.record().UseForward) {
             SendForward(studies);
         } else {
@@ -48,16 +52,6 @@ bool Sender::Send() {
     });
     if (!done) shell_.setCaption(kAppTitle);
     return true;
-}
-
-std::vector<Sender::Study> Sender::SelectedStudies() const {
-    std::vector<Study> studies;
-    const int count = grid_.selectedRowCount();
-    for (int n = 1; n <= count; ++n) {
-        const int row = grid_.selectedRow(n);
-        studies.push_back({row, grid_.cellText(row, query::kUidColumn)});
-    }
-    return studies;
 }
 
 Sender::Destinations Sender::SelectedDestinations() const {
@@ -69,17 +63,17 @@ Sender::Destinations Sender::SelectedDestinations() const {
     return destinations;
 }
 
-void Sender::SendForward(const std::vector<Study>& studies) {
+void Sender::SendForward(const Studies& studies) {
     if (!settings_.ReloadOrReportMissing()) return;
     const auto& record = settings_.record();
     // Released by its destructor when a step fails.
     auto association = toolkit_.newStoreAssociation(query::ArchivePeer(record));
     association->Open(kRedirectSopClass);
     auto uids = toolkit_.newUidGenerator();
-    for (const Study& study : studies) {
+    for (std::size_t n = 1; n <= studies.size(); ++n) {
         dicom::Dataset request;
         request.Attributes().Add(dicom::tags::RedirectMarker, kRedirectMarker);
-        request.Attributes().Add(dicom::tags::RedirectStudyUID, RequireUid(study.uid, study.row));
+        request.Attributes().Add(dicom::tags::RedirectStudyUID, RequireUid(studies[n - 1], n));
         association->Store(uids->NewUID(), request);
     }
     association->Close();
@@ -87,7 +81,7 @@ void Sender::SendForward(const std::vector<Study>& studies) {
     shell_.showInfo(kRequestsCompleted);
 }
 
-void Sender::SendMove(const std::vector<Study>& studies, const Destinations& destinations) {
+void Sender::SendMove(const Studies& studies, const Destinations& destinations) {
     summary_.clear();
     for (const auto& destination : destinations) {
         shell_.processEvents();
@@ -97,11 +91,11 @@ void Sender::SendMove(const std::vector<Study>& studies, const Destinations& des
     if (!summary_.empty()) shell_.showInfo(summary_);
 }
 
-void Sender::SendToNode(const std::string& destination, const std::vector<Study>& studies) {
+void Sender::SendToNode(const std::string& destination, const Studies& studies) {
     errors_.Run(
         "Send", Report::LogThenDetails,
         [&] {
-            shell_.setSendEnabled(false);
+            button_.disableSend();
             if (!settings_.ReloadOrReportMissing()) {
                 shell_.showError(kSendingFailed);
                 return;
@@ -111,8 +105,7 @@ void Sender::SendToNode(const std::string& destination, const std::vector<Study>
             const std::string count = std::to_string(studies.size());
             int moved = 0;
             for (std::size_t k = 1; k <= studies.size(); ++k) {
-                const Study& study = studies[k - 1];
-                const std::string& uid = RequireUid(study.uid, study.row);
+                const std::string& uid = RequireUid(studies[k - 1], k);
                 shell_.setCaption(std::string(kAppTitle) + " - " + destination + "(" + std::to_string(k) +
                                   " / " + count + ")");
                 shell_.processEvents();

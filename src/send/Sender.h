@@ -22,7 +22,7 @@ namespace dicom {
 class Toolkit;
 }
 namespace query {
-class ResultGridView;
+class StudySelection;
 }
 }  // namespace pelko
 
@@ -36,10 +36,19 @@ inline constexpr const char* kRequestsCompleted =
     "Request(s) completed.\nThis process might take a few seconds.";
 inline constexpr const char* kSendingFailed = "Sending failed.";
 
+// The "Send" button as the send sees it: off from the start of every send,
+// until the user picks a study again.
+class SendSwitch {
+public:
+    virtual ~SendSwitch() = default;
+    virtual void disableSend() = 0;
+};
+
 class Sender {
 public:
-    Sender(Shell& shell, config::Settings& settings, ErrorReporter& errors, dicom::Toolkit& toolkit,
-           const query::ResultGridView& grid, const NodeSlots& nodes, ActionGate& gate);
+    Sender(Shell& shell, SendSwitch& button, config::Settings& settings, ErrorReporter& errors,
+           dicom::Toolkit& toolkit, const query::StudySelection& grid, const NodeSlots& nodes,
+           ActionGate& gate);
 
     // The click on "Send". Holds the action gate for its whole run; returns
     // false, doing nothing, when another action is running.
@@ -50,32 +59,26 @@ public:
     // never the running one.
     bool Send();
 
-    // One paragraph per destination that move mode finished.
-    const std::string& summary() const { return summary_; }
-
 private:
-    struct Study {
-        int row = 0;
-        std::string uid;
-    };
     using Destinations = std::array<std::optional<std::string>, kNodeSlots>;
+    using Studies = std::vector<std::string>;  // their Study Instance UIDs
 
-    std::vector<Study> SelectedStudies() const;
     Destinations SelectedDestinations() const;
-    void SendForward(const std::vector<Study>& studies);
-    void SendMove(const std::vector<Study>& studies, const Destinations& destinations);
+    void SendForward(const Studies& studies);
+    void SendMove(const Studies& studies, const Destinations& destinations);
     // Moves every study to one destination; its own failure is reported with
     // the destination and does not end the send.
-    void SendToNode(const std::string& destination, const std::vector<Study>& studies);
+    void SendToNode(const std::string& destination, const Studies& studies);
 
     Shell& shell_;
+    SendSwitch& button_;
     config::Settings& settings_;
     ErrorReporter& errors_;
     dicom::Toolkit& toolkit_;
-    const query::ResultGridView& grid_;
+    const query::StudySelection& grid_;
     const NodeSlots& nodes_;
     ActionGate& gate_;
-    std::string summary_;
+    std::string summary_;  // one paragraph per destination that move mode finished
 };
 
 }  // namespace pelko::send

@@ -2,12 +2,13 @@
 
 #include <optional>
 
-#include "base/ActionGate.h"
 #include "app/MainWindowLogic.h"
+#include "base/ActionGate.h"
 #include "config/Settings.h"
 #include "log/Error.h"
 #include "log/Logger.h"
 #include "support/FakeShell.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 
 namespace pelko {
@@ -22,9 +23,6 @@ struct FakeWindow : MainWindowView {
     std::vector<int> heightsSet;
     bool failHeight = false;
     std::vector<std::string> gridSizes;  // "width <t>" / "height <t>" as set
-    std::optional<year_month_day> pickers;
-    std::vector<std::string> sexItems;
-    bool ticksCleared = false;
 
     void moveToTopLeft() override { atTopLeft = true; }
     void setOuterWidthTwips(int t) override { width = t; }
@@ -37,9 +35,6 @@ struct FakeWindow : MainWindowView {
     int outerHeightTwips() const override { return height; }
     void setGridWidthTwips(int t) override { gridSizes.push_back("width " + std::to_string(t)); }
     void setGridHeightTwips(int t) override { gridSizes.push_back("height " + std::to_string(t)); }
-    void setDatePickersTo(year_month_day d) override { pickers = d; }
-    void fillSexList(const std::vector<std::string>& items) override { sexItems = items; }
-    void clearDatePickerTicks() override { ticksCleared = true; }
 };
 
 class MainWindowLogicTest : public ::testing::Test {
@@ -52,26 +47,27 @@ protected:
     config::AppSettings record;
     config::Settings settings{dir.path(), record, errors};
     FakeWindow window;
-    bool gridConfigured = false, nodesRebuilt = false, marksSaved = false;
 
-    MainWindowLogic::Hooks hooks() {
-        return {[this] { gridConfigured = true; }, [this] { nodesRebuilt = true; },
-                [this] { marksSaved = true; }};
+    // The later start-up steps fail with these when set; closing saves the
+    // mark of node button 1.
+    MainWindowLogic::Hooks hooks(std::optional<Error> grid = {}, std::optional<Error> nodes = {}) {
+        auto failing = [](std::optional<Error> e) {
+            return [e] {
+                if (e) throw *e;
+            };
+        };
+        return {failing(grid), failing(nodes), [this] { (void)settings.WriteSavedMark(0, true); }};
     }
+    std::string errorLog() const { return test::ReadBytes(dir / "Logs/Error.log"); }
 };
 
 TEST_F(MainWindowLogicTest, StartUpSetsUpTheWindow) {
-    MainWindowLogic logic(window, shell, settings, errors, clock, hooks());
+    MainWindowLogic logic(window, shell, settings, errors, hooks());
     logic.Load();
     EXPECT_EQ(shell.caption(), "Pelko");
-    EXPECT_EQ(window.pickers, year_month_day(year{2026}, month{12}, day{7}));
     EXPECT_TRUE(window.atTopLeft);
     EXPECT_EQ(window.width, 13500);
     EXPECT_EQ(window.height, 10000);
-    EXPECT_EQ(window.sexItems, (std::vector<std::string>{"O", "M", "F"}));
-    EXPECT_TRUE(window.ticksCleared);
-    EXPECT_TRUE(gridConfigured);
-    EXPECT_TRUE(nodesRebuilt);
     EXPECT_TRUE(shell.messages.empty());
 }
 
@@ -84,38 +80,35 @@ class StartHeightTest : public MainWindowLogicTest, public ::testing::WithParamI
 
 TEST_P(StartHeightTest, HeightComesFromTheSettings) {
     if (*GetParam().ini) test::WriteBytes(dir / "Settings.ini", GetParam().ini);
-    MainWindowLogic logic(window, shell, settings, errors, clock, hooks());
+    MainWindowLogic logic(window, shell, settings, errors, hooks());
     logic.Load();
     EXPECT_EQ(window.heightsSet, GetParam().heightsSet);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Values, StartHeightTest,
-    ::testing::Values(HeightCase{"", {10000}},
-                      HeightCase{"[Size]\r\nSearchHeight=6000\r\n", {6000}},
+    ::testing::Values(HeightCase{"", {10000}}, HeightCase{"[Size]\r\nSearchHeight=6000\r\n", {6000}},
                       HeightCase{"[Size]\r\nSearchHeight=abc\r\n", {}},  // keeps the designed height
                       HeightCase{"[size]\r\nsearchheight= 8000 \r\n", {8000}},
                       HeightCase{"[Size]\r\nSearchHeight=\r\n", {}}));
 
+// A failed height is skipped silently; the start-up goes on to the node
+// buttons, whose failure is the only one reported.
 TEST_F(MainWindowLogicTest, EarlyFailuresAreSkippedSilently) {
     window.failHeight = true;
-    MainWindowLogic logic(window, shell, settings, errors, clock, hooks());
+    MainWindowLogic logic(window, shell, settings, errors, hooks({}, Error(5, "No nodes")));
     logic.Load();
-    EXPECT_TRUE(shell.messages.empty());
-    EXPECT_TRUE(nodesRebuilt);
+    EXPECT_EQ(shell.messages.size(), 1u);
+    EXPECT_EQ(errorLog(), "07.12.2026 10:12:12 - 5 - No nodes - Form_Load\r\n");
 }
 
 TEST_F(MainWindowLogicTest, LaterFailureIsLoggedAsFormLoadAndEndsTheStartUp) {
-    auto h = hooks();
-    h.configureGrid = [] { throw Error(380, "Invalid property value"); };
-    MainWindowLogic logic(window, shell, settings, errors, clock, h);
+    MainWindowLogic logic(window, shell, settings, errors,
+                          hooks(Error(380, "Invalid property value"), Error(5, "No nodes")));
     logic.Load();
-    EXPECT_TRUE(window.ticksCleared);
-    EXPECT_FALSE(nodesRebuilt);
-    EXPECT_EQ(shell.messages,
-              std::vector<std::string>{"error: There was an error.\nRead the log file for more information."});
-    EXPECT_EQ(test::ReadBytes(dir / "Logs/Error.log"),
-              "07.12.2026 10:12:12 - 380 - Invalid property value - Form_Load\r\n");
+    EXPECT_EQ(shell.messages, std::vector<std::string>{
+                                  "error: There was an error.\nRead the log file for more information."});
+    EXPECT_EQ(errorLog(), "07.12.2026 10:12:12 - 380 - Invalid property value - Form_Load\r\n");
 }
 
 struct ResizeCase {
@@ -126,7 +119,7 @@ struct ResizeCase {
 class ResizeTest : public MainWindowLogicTest, public ::testing::WithParamInterface<ResizeCase> {};
 
 TEST_P(ResizeTest, GridFollowsTheWindowAndSkipsNegativeSizes) {
-    MainWindowLogic logic(window, shell, settings, errors, clock, hooks());
+    MainWindowLogic logic(window, shell, settings, errors, hooks());
     window.width = GetParam().width;
     window.height = GetParam().height;
     logic.Resized();
@@ -139,11 +132,10 @@ INSTANTIATE_TEST_SUITE_P(Sizes, ResizeTest,
                                            ResizeCase{200, 4650, {"height 0"}}));
 
 TEST_F(MainWindowLogicTest, UnloadWritesHeightAndMarks) {
-    MainWindowLogic logic(window, shell, settings, errors, clock, hooks());
+    MainWindowLogic logic(window, shell, settings, errors, hooks());
     window.height = 10005;
     logic.Unload();
-    EXPECT_TRUE(marksSaved);
-    EXPECT_EQ(test::ReadBytes(dir / "Settings.ini"), "[Size]\r\nSearchHeight=10005\r\n");
+    EXPECT_EQ(test::ReadBytes(dir / "Settings.ini"), "[Size]\r\nSearchHeight=10005\r\n[Active]\r\n0=1\r\n");
 }
 
 TEST(ActionGateTest, RefusesNestedActionsAndDefersClose) {

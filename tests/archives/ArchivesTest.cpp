@@ -87,7 +87,6 @@ public:
     void SetUp() override {
         // DCMTK's peers and ours without Nagle's 40 ms stalls per exchange.
         setenv("TCP_NODELAY", "1", 1);
-        dicom::ConfigureDcmtkLogging(std::getenv("PELKO_DCMTK_LOG") != nullptr);
         WriteSeeds(seeds_.path());
         for (const char* name : {"Orthanc", "dcmqrscp"}) {
             Archive& a = Archives()[name];

@@ -37,10 +37,10 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QMessageBox>
 #include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QTableView>
 #include <algorithm>
 #include <chrono>
@@ -56,7 +56,6 @@
 #include <vector>
 
 #include "app/qt/MainWindow.h"
-#include "query/qt/ResultGridWidget.h"
 #include "dicom/PumpingToolkit.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
 #include "e2e/Workstation.h"
@@ -66,6 +65,7 @@
 #include "peers/OrthancFixture.h"
 #include "peers/StoreScpFixture.h"
 #include "peers/TestScp.h"
+#include "query/qt/ResultGridWidget.h"
 #include "support/TempDir.h"
 
 extern char** environ;
@@ -116,7 +116,8 @@ void PrintRow(const std::string& peers, const std::string& measure, const std::v
               const std::string& baseline, const std::vector<double>& base, const char* unit = "ms") {
     const Stats o = Of(ours), b = Of(base);
     std::printf("| %-7s | %-14s | %-27s | %-26s | %-27s | %5.2f |\n", peers.c_str(), measure.c_str(),
-                Cell(o, unit).c_str(), baseline.c_str(), Cell(b, unit).c_str(), b.median > 0 ? o.median / b.median : 0.0);
+                Cell(o, unit).c_str(), baseline.c_str(), Cell(b, unit).c_str(),
+                b.median > 0 ? o.median / b.median : 0.0);
     std::fflush(stdout);
 }
 
@@ -211,9 +212,17 @@ private:
     int port_ = 0;
 };
 
-const std::vector<std::string> kSameKeys = {
-    "QueryRetrieveLevel=STUDY", "PatientName=Bench*", "PatientID", "PatientSex", "PatientBirthDate",
-    "StudyDate", "StudyDescription", "AccessionNumber", "StudyTime", "Modality", "StudyInstanceUID"};
+const std::vector<std::string> kSameKeys = {"QueryRetrieveLevel=STUDY",
+                                            "PatientName=Bench*",
+                                            "PatientID",
+                                            "PatientSex",
+                                            "PatientBirthDate",
+                                            "StudyDate",
+                                            "StudyDescription",
+                                            "AccessionNumber",
+                                            "StudyTime",
+                                            "Modality",
+                                            "StudyInstanceUID"};
 
 bool Findscu(int port, const std::string& aet, std::optional<int> cancelAfter = std::nullopt) {
     std::vector<std::string> args = {"/usr/bin/findscu", "-S", "-aet", test::kOurAet, "-aec", aet};
@@ -237,7 +246,8 @@ public:
         if (event->type() == QEvent::Show) {
             if (auto* box = qobject_cast<QMessageBox*>(watched)) {
                 texts.push_back(box->text().toStdString());
-                QMetaObject::invokeMethod(box, [box] { box->done(0); }, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    box, [box] { box->done(0); }, Qt::QueuedConnection);
             }
         }
         return false;
@@ -346,8 +356,9 @@ std::vector<std::string> QueryFiles(const fs::path& dir, const std::vector<std::
 
 bool Movescu(const test::OrthancFixture& orthanc, const std::string& destination,
              const std::vector<std::string>& queryFiles) {
-    std::vector<std::string> args = {"/usr/bin/movescu", "-S", "-aet", test::kOurAet, "-aec", orthanc.aet(),
-                                     "-aem", destination, "127.0.0.1", std::to_string(orthanc.dicomPort())};
+    std::vector<std::string> args = {
+        "/usr/bin/movescu", "-S",   "-aet",      test::kOurAet, "-aec",
+        orthanc.aet(),      "-aem", destination, "127.0.0.1",   std::to_string(orthanc.dicomPort())};
     args.insert(args.end(), queryFiles.begin(), queryFiles.end());
     return test::RunQuietly(std::move(args));
 }
@@ -382,11 +393,8 @@ void SendRows(const std::string& peers, Pelko& pelko, BoxCloser& boxes, test::Or
     for (std::size_t count : {1u, 5u, 20u}) {
         // The first `count` rows of the list, and their study UIDs.
         grid.clearSelection();
-        std::vector<std::string> chosen;
-        for (int row = 1; row <= static_cast<int>(count); ++row) {
-            grid.selectCell(row, query::kUidColumn);
-            chosen.push_back(grid.cellText(row, query::kUidColumn));
-        }
+        for (int row = 1; row <= static_cast<int>(count); ++row) grid.selectRow(row);
+        const std::vector<std::string> chosen = grid.selectedStudyUids();
         // Each Send disables itself until the user picks a row again.
         const auto pickRow = [&grid] {
             grid.selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
@@ -394,16 +402,17 @@ void SendRows(const std::string& peers, Pelko& pelko, BoxCloser& boxes, test::Or
         };
         const auto files = QueryFiles(queries.path(), chosen);
         const std::string n = std::to_string(count);
-        const std::string summary = "Sending was successful (" + n + " / " + n + ") to DEST1.\n\nSending was successful (" +
-                                    n + " / " + n + ") to DEST2.\n\n";
+        const std::string summary = "Sending was successful (" + n + " / " + n +
+                                    ") to DEST1.\n\nSending was successful (" + n + " / " + n +
+                                    ") to DEST2.\n\n";
         std::vector<double> ours, movescu;
         for (int round = 0; round <= kRounds; ++round) {
             boxes.texts.clear();
             pickRow();
             Check(send->isEnabled(), "send " + n + ": Send enabled by a row pick");
             const double o = Timed([&] { send->click(); });
-            Check(boxes.texts == std::vector<std::string>{summary}, "send " + n + ": " +
-                                                                      (boxes.texts.empty() ? "no box" : boxes.texts[0]));
+            Check(boxes.texts == std::vector<std::string>{summary},
+                  "send " + n + ": " + (boxes.texts.empty() ? "no box" : boxes.texts[0]));
             Check(CheckAndClear(destinations, count), "send " + n + ": files at the destinations");
             bool ok = true;
             const double m = Timed([&] {
@@ -421,8 +430,8 @@ void SendRows(const std::string& peers, Pelko& pelko, BoxCloser& boxes, test::Or
 // ------------------------------------------------------------ start-up
 
 bool WindowShown(const std::string& display, const std::string& title) {
-    const pid_t pid = test::SpawnQuietly({"/usr/bin/xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"},
-                            {"DISPLAY=" + display});
+    const pid_t pid = test::SpawnQuietly(
+        {"/usr/bin/xdotool", "search", "--onlyvisible", "--name", "^" + title + "$"}, {"DISPLAY=" + display});
     if (pid <= 0) return false;
     int status = 0;
     ::waitpid(pid, &status, 0);
@@ -439,10 +448,11 @@ double ResidentMb(pid_t pid) {
 // Starts `program`, waits for its window titled `title`; the time to it and
 // the resident memory then (after a short settling). A program that ends
 // before its window shows (it could not reach the display) fails at once.
-std::pair<double, double> StartUp(const std::string& program, const std::string& title, const std::string& display,
-                                  const fs::path& runtime) {
+std::pair<double, double> StartUp(const std::string& program, const std::string& title,
+                                  const std::string& display, const fs::path& runtime) {
     const auto start = Clock::now();
-    const pid_t pid = test::SpawnQuietly({program}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime.string()});
+    const pid_t pid = test::SpawnQuietly(
+        {program}, {"DISPLAY=" + display, "QT_QPA_PLATFORM=xcb", "XDG_RUNTIME_DIR=" + runtime.string()});
     if (pid <= 0) {
         Check(false, title + " did not start");
         return {-1, 0};
@@ -526,12 +536,15 @@ int main(int argc, char* argv[]) {
 
     std::string load;
     std::getline(std::ifstream("/proc/loadavg"), load);
-    std::printf("Rounds: %d measured (+1 warm-up), ours and baseline interleaved. Load before: %s. CPUs: %u.\n\n",
-                kRounds, load.c_str(), std::thread::hardware_concurrency());
-    std::printf("| Peers   | Measure        | Pelko min / median / max    | Baseline                   "
-                "| Baseline min / median / max  | Ratio |\n");
-    std::printf("|---------|----------------|-----------------------------|----------------------------"
-                "|-----------------------------|-------|\n");
+    std::printf(
+        "Rounds: %d measured (+1 warm-up), ours and baseline interleaved. Load before: %s. CPUs: %u.\n\n",
+        kRounds, load.c_str(), std::thread::hardware_concurrency());
+    std::printf(
+        "| Peers   | Measure        | Pelko min / median / max    | Baseline                   "
+        "| Baseline min / median / max  | Ratio |\n");
+    std::printf(
+        "|---------|----------------|-----------------------------|----------------------------"
+        "|-----------------------------|-------|\n");
 
     std::vector<std::string> uids;
     for (int i = 1; i <= 20; ++i) uids.push_back("1.2.826.0.1.3680043.9.7311.900." + std::to_string(i));

@@ -9,10 +9,10 @@
 #include "config/AppSettings.h"
 #include "config/Settings.h"
 #include "config/SettingsDialogLogic.h"
-#include "log/Clock.h"
 #include "log/ErrorReport.h"
 #include "log/Logger.h"
 #include "support/FakeShell.h"
+#include "support/FixedClock.h"
 #include "support/NodeRowPrinter.h"
 #include "support/TempDir.h"
 
@@ -361,15 +361,21 @@ TEST_F(SettingsDialogLogicTest, SaveRebuildsTheNodeButtonsAfterTheWritesThenClos
 
 TEST_F(SettingsDialogLogicTest, AFailedWriteKeepsTheDialogOpenWithAMessage) {
     AppSettings other;
+    other.NodeList[0] = "Old|OLD";
     Settings unwritable(dir / "no such folder", other, errors);
     FakeSettingsView v;
     SettingsDialogLogic l(v, shell, unwritable, [] {});
     l.Opening();
-    l.TextChanged(SettingsField::LocalAET, "ME");
+    l.CheckClicked(SettingsCheck::UseForward, true);
+    l.RowSelected(0);
+    l.Delete();
     l.Save();
     EXPECT_FALSE(v.closed);
     EXPECT_TRUE(v.saveEnabled) << "Save can be tried again";
     EXPECT_EQ(shell.messages, std::vector<std::string>{std::string("error: ") + kSaveFailedMessage});
+    // The record stays as the file is.
+    EXPECT_EQ(other.NodeList[0], "Old|OLD");
+    EXPECT_FALSE(other.UseForward);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include "log/ErrorReport.h"
 #include "log/Logger.h"
 #include "support/FakeShell.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 
 namespace pelko::config {
@@ -30,8 +31,8 @@ TEST_F(SettingsTest, MissingFileIsReportedOnceInEachLog) {
               "07.12.2026 10:12:12 - 0 - Settings.ini is not available - CheckInI\r\n");
     EXPECT_EQ(test::ReadBytes(dir / "Logs/Debug.log"),
               "07.12.2026 10:12:12 - ERROR: Settings.ini is not available\r\n");
-    EXPECT_EQ(shell.messages,
-              std::vector<std::string>{"error: There was an error.\nRead the log file for more information."});
+    EXPECT_EQ(shell.messages, std::vector<std::string>{
+                                  "error: There was an error.\nRead the log file for more information."});
     EXPECT_FALSE(std::filesystem::exists(dir / "Settings.ini"));
 }
 
@@ -134,7 +135,7 @@ TEST(NodeEntryTest, OneParseAndOneFormat) {
         std::optional<NodeEntry> entry;
     };
     const Case cases[] = {
-        {"CT|CT_AE", NodeEntry{"CT", "CT_AE"}}, {"CT|", NodeEntry{"CT", ""}},  {"|AE", NodeEntry{"", "AE"}},
+        {"CT|CT_AE", NodeEntry{"CT", "CT_AE"}}, {"CT|", NodeEntry{"CT", ""}}, {"|AE", NodeEntry{"", "AE"}},
         {"a|b|c", NodeEntry{"a", "b"}},         {"no bar", std::nullopt},     {"", std::nullopt},
     };
     for (const Case& c : cases) {

@@ -4,9 +4,9 @@
 #include <deque>
 #include <functional>
 #include <future>
-#include <vector>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "dicom/PumpingToolkit.h"
 #include "support/FakeToolkit.h"
@@ -32,6 +32,8 @@ public:
     }
     void waitAndRun() {
         std::unique_lock lock(mutex_);
+        waiting_ = true;
+        changed_.notify_all();
         // Bounded so that a wake-up that never comes fails the test instead
         // of hanging it.
         if (!changed_.wait_for(lock, 60s, [&] { return woken_ || !queue_.empty(); })) {
@@ -39,11 +41,17 @@ public:
             woken_ = true;
         }
         ++waits;
+        waiting_ = false;
         woken_ = false;
         auto batch = std::move(queue_);
         queue_.clear();
         lock.unlock();
         for (auto& event : batch) event();
+    }
+    // Blocks until the waiting thread waits (bounded like the wait itself).
+    void awaitWaiter() {
+        std::unique_lock lock(mutex_);
+        if (!changed_.wait_for(lock, 60s, [&] { return waiting_; })) ADD_FAILURE() << "nobody waited";
     }
     int waits = 0;  // by the waiting thread only
 
@@ -52,6 +60,7 @@ private:
     std::condition_variable changed_;
     std::deque<std::function<void()>> queue_;
     bool woken_ = false;
+    bool waiting_ = false;
 };
 
 struct Pumped {
@@ -87,7 +96,7 @@ TEST(PumpingToolkitTest, AQuietCallEndsWithoutPollingAndPassesParametersResultsA
     study.setStudyInstanceUID("1.2.3");
     p.fake.findResult.push_back(study);
     p.fake.onMove = [&](const test::MoveCall& call) {
-        std::this_thread::sleep_for(100ms);
+        p.events.awaitWaiter();  // the call ends while the caller waits
         if (call.studyUID == "bad") throw DicomError(0xC000, "C-MOVE failed");
     };
 

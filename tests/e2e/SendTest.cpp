@@ -73,8 +73,8 @@ std::vector<std::string> SearchAndSelect(Workstation& ws, std::vector<int> rows 
     EXPECT_EQ(ws.grid.rowCount(), 5);
     std::vector<std::string> uids;
     for (int r : rows) {
-        ws.grid.selectCell(r, query::kUidColumn);
-        uids.push_back(ws.grid.cellText(r, query::kUidColumn));
+        ws.grid.selectRow(r);
+        uids.push_back(ws.grid.uids()[static_cast<std::size_t>(r - 1)]);
     }
     std::sort(uids.begin(), uids.end());
     return uids;
@@ -214,8 +214,8 @@ TEST(ForwardMode, OneRedirectRequestPerSelectedStudyArrives) {
     ws.typeNames("Doe*");
     ws.search.Search();
     ASSERT_EQ(ws.grid.rowCount(), 3);
-    ws.grid.selectCell(1, query::kUidColumn);
-    ws.grid.selectCell(3, query::kUidColumn);
+    ws.grid.selectRow(1);
+    ws.grid.selectRow(3);
     ws.configure(Archive(archive.aet(), archive.port(), {}, true));
 
     EXPECT_TRUE(ws.sender.Send());

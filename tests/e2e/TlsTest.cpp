@@ -100,8 +100,8 @@ TEST_F(OverTls, SearchSendAndForwardReachTheArchive) {
     Configure(ws, *archive, Trust::kCa, false, {"First|DEST1"});
 
     EXPECT_EQ(Found(ws), (std::vector<std::string>{kStudyA, kStudyB}));
-    ws.grid.selectCell(1, query::kUidColumn);
-    const std::string selected = ws.grid.cellText(1, query::kUidColumn);
+    ws.grid.selectRow(1);
+    const std::string selected = ws.grid.uids()[0];
     ws.nodes.NodeClicked(0);
     EXPECT_TRUE(ws.sender.Send());
     EXPECT_TRUE(dest.WaitForFiles(1));
@@ -125,7 +125,7 @@ TEST_F(OverTls, AnUntrustedArchiveIsRefusedAndNothingIsSent) {
     Workstation ws;
     Configure(ws, *archive, Trust::kCa, false, {"First|DEST1"});
     ASSERT_EQ(Found(ws).size(), 2u);
-    ws.grid.selectCell(1, query::kUidColumn);
+    ws.grid.selectRow(1);
     ws.nodes.NodeClicked(0);
 
     Configure(ws, *archive, Trust::kOther, false, {"First|DEST1"});

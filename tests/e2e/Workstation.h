@@ -11,7 +11,6 @@
 #include "base/ActionGate.h"
 #include "config/Settings.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
-#include "log/Clock.h"
 #include "log/ErrorReport.h"
 #include "log/Logger.h"
 #include "query/ConnectionTest.h"
@@ -22,6 +21,7 @@
 #include "support/FakeResultGrid.h"
 #include "support/FakeSearchPanel.h"
 #include "support/FakeShell.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 #include "support/TimeoutToolkit.h"
 
@@ -68,7 +68,7 @@ public:
     explicit Workstation(const dicom::Timeouts& timeouts = E2eTimeouts())
         : toolkit_(std::make_unique<TimeoutToolkit>(dicom::MakeDcmtkToolkit(), timeouts)),
           search{panel, grid, shell, settings, *toolkit_, errors, clock, gate},
-          sender{shell, settings, errors, *toolkit_, grid, nodes, gate},
+          sender{shell, sendButton, settings, errors, *toolkit_, grid, nodes, gate},
           connection{shell, settings, *toolkit_, errors, gate} {}
 
     // What the settings dialog's Save does: writes Settings.ini, takes the
@@ -88,7 +88,7 @@ public:
     }
 
     // Study Instance UIDs of the grid rows, from row 1 down.
-    std::vector<std::string> gridUids() const { return grid.column(query::kUidColumn); }
+    std::vector<std::string> gridUids() const { return grid.uids(); }
 
     std::vector<std::string> errorLogLines() const { return Lines(logger.errorLog()); }
     std::vector<std::string> debugLogLines() const { return Lines(logger.debugLog()); }
@@ -111,6 +111,9 @@ public:
     query::StudySearch search;
     FakeNodeButtons buttons;
     send::NodeSlots nodes{buttons, shell, settings, errors};
+    struct : send::SendSwitch {
+        void disableSend() override {}
+    } sendButton;
     send::Sender sender;
     query::ConnectionTest connection;
 

@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "log/Clock.h"
 #include "log/ErrorReport.h"
 #include "log/Logger.h"
 #include "log/Timestamp.h"
 #include "support/FakeShell.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 
 namespace pelko {
@@ -48,7 +48,8 @@ TEST_F(LoggerTest, ErrorGoesToBothLogsInTheirFormats) {
     logger.LogError(0, "Settings.ini is not available", "CheckInI");
     EXPECT_EQ(ReadBytes(dir / "Logs/Error.log"),
               "07.12.2026 10:12:12 - 0 - Settings.ini is not available - CheckInI\r\n");
-    EXPECT_EQ(ReadBytes(dir / "Logs/Debug.log"), "07.12.2026 10:12:12 - ERROR: Settings.ini is not available\r\n");
+    EXPECT_EQ(ReadBytes(dir / "Logs/Debug.log"),
+              "07.12.2026 10:12:12 - ERROR: Settings.ini is not available\r\n");
 }
 
 TEST_F(LoggerTest, AppendsAndNeverRewritesEarlierLines) {
@@ -75,9 +76,10 @@ TEST(LoggerFailureTest, UnwritableLogFolderIsSilent) {
     Logger logger{dir.path(), clock, "de_DE"};
     test::FakeShell boxes;
     ErrorReporter errors(logger, boxes);
-    errors.logThenShowSeeLog(5, "broken", "Form_Load");
+    errors.report(Report::LogThenSeeLog, 5, "broken", "Form_Load");
     // The box still shows although nothing could be logged.
-    EXPECT_EQ(boxes.messages, std::vector<std::string>{"error: There was an error.\nRead the log file for more information."});
+    EXPECT_EQ(boxes.messages, std::vector<std::string>{
+                                  "error: There was an error.\nRead the log file for more information."});
 }
 
 TEST(ErrorReporterTest, OrderAndTextsOfTheConventions) {
@@ -97,8 +99,8 @@ TEST(ErrorReporterTest, OrderAndTextsOfTheConventions) {
     boxes.log = dir / "Logs/Error.log";
     ErrorReporter errors(logger, boxes);
 
-    errors.showDetailsThenLog(13, "Type mismatch", "ConfigButton");
-    errors.logThenShowDetails(49152, "C-MOVE failed", "Send", " (DEST1)");
+    errors.report(Report::DetailsThenLog, 13, "Type mismatch", "ConfigButton");
+    errors.report(Report::LogThenDetails, 49152, "C-MOVE failed", "Send", " (DEST1)");
     EXPECT_EQ(boxes.seen, (std::vector<std::string>{"13 - Type mismatch [before log]",
                                                     "49152 - C-MOVE failed (DEST1) [after log]"}));
 }

@@ -10,7 +10,6 @@
 
 #include "base/ActionGate.h"
 #include "config/Settings.h"
-#include "log/Clock.h"
 #include "log/ErrorReport.h"
 #include "log/Logger.h"
 #include "query/ResultGrid.h"
@@ -19,6 +18,7 @@
 #include "support/FakeSearchPanel.h"
 #include "support/FakeShell.h"
 #include "support/FakeToolkit.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 
 namespace pelko::test {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "SearchFixture.h"
+#include "base/Text.h"
 
 namespace pelko::test {
 namespace {
@@ -61,10 +62,8 @@ TEST(FilterSexKey, OnlyTheThreeLettersAndBackspace) {
         int passed;
     };
     const Case cases[] = {
-        {'M', "M", 0}, {'m', "M", 0}, {'F', "F", 0},
-        {'f', "F", 0}, {'O', "O", 0}, {'o', "O", 0},
-        {'x', {}, 0},  {'1', {}, 0},  {query::kBackspace, {}, 8},
-        {' ', {}, 0},
+        {'M', "M", 0}, {'m', "M", 0}, {'F', "F", 0}, {'f', "F", 0},       {'O', "O", 0},
+        {'o', "O", 0}, {'x', {}, 0},  {'1', {}, 0},  {kBackspace, {}, 8}, {' ', {}, 0},
     };
     for (const Case& c : cases) {
         const query::SexKeyResult r = query::FilterSexKey(c.key);
@@ -351,7 +350,7 @@ TEST_F(StudySearchTest, RegisteredDateTakesTheCriterionAndStudyDateStaysAReturnK
     // The result still shows (0008,0020) in column 2.
     kit.findResult.push_back(Study("1.2.3", "20240301", "P1", "Doe^Jane"));
     search.Search();
-    EXPECT_EQ(grid.cellText(1, 2), "20240301");
+    EXPECT_EQ(grid.rows[0].values.studyDate, "20240301");
     search.Week();
     EXPECT_EQ(sent().Item(tags::RegisteredDate), "20240227-20240305");
     EXPECT_EQ(sent().Item(tags::StudyDate), "");
@@ -427,39 +426,36 @@ TEST_F(StudySearchTest, PresetsTakeTheDateOnceWhenPressedAcrossMidnight) {
 
 TEST_F(StudySearchTest, ResultsFillTheGridOneRowPerStudy) {
     grid.rows.resize(3);  // rows of an earlier search
+    grid.sendAllowed = true;
     kit.findResult.push_back(Study("1.2.1", "20240301", "P1", "Smith^John"));
     kit.findResult.push_back(Study("1.2.2", "20240302", "P2", "Müller^Jürgen^^Dr.", ""));
-    shell.onProcessEvents = [&] { grid.events.push_back("pump"); };
+    std::vector<bool> redrawAtPump;
+    shell.onProcessEvents = [&] { redrawAtPump.push_back(grid.redraw); };
     search.Search();
 
+    // Under each caption, from "ID" (hidden) to "Modality".
+    const std::vector<std::string> row1 = {"1.2.1",    "20240301", "P1",     "Smith John", "F",
+                                           "19700101", "101500",   "Thorax", "ACC1.2.1",   "CT"};
     ASSERT_EQ(grid.rowCount(), 2);
-    using Cell = FakeResultGrid::Cell;
-    const std::vector<Cell> row1 = {
-        {"1.2.1", false},   {"20240301", true}, {"P1", false},     {"Smith John", false}, {"F", true},
-        {"19700101", true}, {"101500", true},   {"Thorax", false}, {"ACC1.2.1", false},   {"CT", true}};
-    for (int c = 1; c <= query::kGridColumns; ++c) {
-        EXPECT_EQ(grid.rows[0][c - 1].text, row1[c - 1].text) << c;
-        EXPECT_EQ(grid.rows[0][c - 1].centred, row1[c - 1].centred) << c;
-    }
-    EXPECT_EQ(grid.cellText(2, 4), "Müller Jürgen  Dr.");
-    EXPECT_EQ(grid.cellText(2, 10), "");  // no modality returned
-
-    const std::vector<std::string> events = {"clear", "redraw off", "pump",     "row 1",
-                                             "pump",  "row 2",      "redraw on"};
-    EXPECT_EQ(grid.events, events);
-    EXPECT_FALSE(shell.sendEnabled);
+    for (int c = 1; c <= query::kGridColumns; ++c) EXPECT_EQ(grid.text(1, c), row1[c - 1]) << c;
+    EXPECT_EQ(grid.rows[1].values.patientName, "Müller Jürgen  Dr.");
+    EXPECT_EQ(grid.rows[1].values.modality, "");  // none returned
+    EXPECT_TRUE(grid.rows[1].study);
+    // Filled with the redraw off, letting events run before each row.
+    EXPECT_EQ(redrawAtPump, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(grid.redraw);
+    EXPECT_FALSE(grid.sendAllowed);
     EXPECT_EQ(search.results().Count(), 0);  // told to Clear once shown
 }
 
 TEST_F(StudySearchTest, EmptyResultShowsNoData) {
     grid.rows.resize(5);
-    shell.sendEnabled = true;
+    grid.sendAllowed = true;
     search.Search();
     ASSERT_EQ(grid.rowCount(), 1);
-    EXPECT_EQ(grid.cellText(1, 2), "No data");
-    EXPECT_TRUE(grid.rows[0][1].centred);
-    EXPECT_EQ(grid.cellText(1, 1), "");
-    EXPECT_FALSE(shell.sendEnabled);
+    EXPECT_EQ(grid.column(2), std::vector<std::string>{"No data"});
+    EXPECT_FALSE(grid.isStudy(1));
+    EXPECT_FALSE(grid.sendAllowed);
 }
 
 TEST_F(StudySearchTest, FourHundredResultsAreNotShown) {
@@ -477,15 +473,15 @@ TEST_F(StudySearchTest, FourHundredResultsAreNotShown) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.results) + " " + c.accNum);
-        grid.rows.assign(2, std::vector<FakeResultGrid::Cell>(query::kGridColumns));
-        grid.rows[0][1].text = "old";
+        grid.rows.assign(2, {});
+        grid.rows[0].values.studyDate = "old";
         shell.messages.clear();
         kit.findResult = Studies(c.results);
         panel.values.accessionNumber = c.accNum;
         search.Search();
         EXPECT_EQ(grid.rowCount(), c.rowsAfter);
         if (c.message) {
-            EXPECT_EQ(grid.cellText(1, 2), "old");
+            EXPECT_EQ(grid.rows[0].values.studyDate, "old");
             EXPECT_EQ(shell.messages,
                       std::vector<std::string>{"error: " + std::string(query::kMoreCriteria)});
         } else {
@@ -512,9 +508,9 @@ TEST_F(StudySearchTest, ArchiveFailuresAreLoggedAndShownAndTheNextSearchWorks) {
     std::size_t lines = 0;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        grid.rows.assign(1, std::vector<FakeResultGrid::Cell>(query::kGridColumns));
+        grid.rows.assign(1, {});
         shell.messages.clear();
-        shell.sendEnabled = true;
+        grid.sendAllowed = true;
         kit.findError = c.error;
         search.Search();
 
@@ -525,7 +521,7 @@ TEST_F(StudySearchTest, ArchiveFailuresAreLoggedAndShownAndTheNextSearchWorks) {
         EXPECT_TRUE(log.back().ends_with(expectedTail)) << log.back();
         EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kSeeLogMessage)});
         EXPECT_EQ(grid.rowCount(), 1);  // nothing removed before the failure
-        EXPECT_FALSE(shell.sendEnabled);
+        EXPECT_FALSE(grid.sendAllowed);
         EXPECT_FALSE(gate.busy());
         ++lines;
 
@@ -541,16 +537,15 @@ TEST_F(StudySearchTest, ArchiveFailuresAreLoggedAndShownAndTheNextSearchWorks) {
 
 TEST_F(StudySearchTest, FailureWhileFillingKeepsTheRowsWrittenAndRedrawsAgain) {
     kit.findResult = Studies(3);
-    grid.onSetCell = [](int row, int column) {
-        if (row == 2 && column == 4) throw std::runtime_error("cell refused");
+    grid.onAddStudy = [&](const query::StudyRow&) {
+        if (grid.rowCount() == 2) throw std::runtime_error("row refused");
     };
     search.Search();
-    EXPECT_EQ(grid.rowCount(), 2);
-    EXPECT_EQ(grid.cellText(1, 1), "1.2.1");
+    EXPECT_EQ(grid.uids(), (std::vector<std::string>{"1.2.1", "1.2.2"}));
     EXPECT_TRUE(grid.redraw);
     const auto log = errorLogLines();
     ASSERT_EQ(log.size(), 1u);
-    EXPECT_TRUE(log[0].ends_with(" - 1000 - cell refused - cmdSearch_Click\r")) << log[0];
+    EXPECT_TRUE(log[0].ends_with(" - 1000 - row refused - cmdSearch_Click\r")) << log[0];
     EXPECT_EQ(shell.messages, std::vector<std::string>{"error: " + std::string(kSeeLogMessage)});
 }
 
@@ -590,9 +585,9 @@ TEST_F(StudySearchTest, ActionsArrivingMidFillAreRefusedAndCloseIsDeferred) {
     EXPECT_EQ(pumps, 4);
     EXPECT_EQ(kit.finds.size(), 1u);
     ASSERT_EQ(grid.rowCount(), 4);
-    for (int r = 1; r <= 4; ++r) EXPECT_EQ(grid.cellText(r, 1), "1.2." + std::to_string(r));
+    EXPECT_EQ(grid.uids(), (std::vector<std::string>{"1.2.1", "1.2.2", "1.2.3", "1.2.4"}));
     EXPECT_FALSE(panel.study.has_value());  // the refused presets left the field alone
-    EXPECT_EQ(closes, 1);  // carried out once the search had ended
+    EXPECT_EQ(closes, 1);                   // carried out once the search had ended
     EXPECT_FALSE(gate.busy());
 
     shell.onProcessEvents = nullptr;

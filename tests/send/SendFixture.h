@@ -9,50 +9,21 @@
 #include "config/AppSettings.h"
 #include "config/IniFile.h"
 #include "config/Settings.h"
-#include "log/Clock.h"
 #include "log/ErrorReport.h"
 #include "log/Logger.h"
 #include "query/ResultGridView.h"
 #include "send/NodeSlots.h"
 #include "support/FakeNodeButtons.h"
 #include "support/FakeShell.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 
 namespace pelko::test {
 
-// Rows of texts, columns 1-based; the selection in selection order.
-class FakeGrid : public query::ResultGridView {
-public:
-    void addColumn(const query::GridColumn&) override {}
-    int rowCount() const override { return static_cast<int>(rows.size()); }
-    void removeAllRows() override {
-        rows.clear();
-        selection.clear();
-    }
-    void setRedraw(bool) override {}
-    void addRow() override { rows.emplace_back(query::kGridColumns); }
-    void setCell(int row, int column, const std::string& value, bool) override {
-        rows.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column - 1)) = value;
-    }
-    std::string cellText(int row, int column) const override {
-        return rows.at(static_cast<std::size_t>(row - 1)).at(static_cast<std::size_t>(column - 1));
-    }
-    void selectCell(int row, int) override { selection.push_back(row); }
-    int selectedRowCount() const override { return static_cast<int>(selection.size()); }
-    int selectedRow(int n) const override { return selection.at(static_cast<std::size_t>(n - 1)); }
-    void sortBy(int, bool) override {}
-
-    // One row per Study Instance UID.
-    void fill(const std::vector<std::string>& uids) {
-        removeAllRows();
-        for (const auto& uid : uids) {
-            addRow();
-            setCell(rowCount(), query::kUidColumn, uid, false);
-        }
-    }
-
-    std::vector<std::vector<std::string>> rows;
-    std::vector<int> selection;
+// The grid's selection as the send takes it: Study Instance UIDs.
+struct FakeSelection : query::StudySelection {
+    std::vector<std::string> selectedStudyUids() const override { return uids; }
+    std::vector<std::string> uids;
 };
 
 // A shell that notes, for every error box, how much of Error.log was

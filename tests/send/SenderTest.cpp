@@ -19,25 +19,24 @@ const std::string kNodes =
 const std::string kBoxA = std::string("error: ") + pelko::kSeeLogMessage;
 const std::string kCompleted = "info: Request(s) completed.\nThis process might take a few seconds.";
 
-struct Rig {
+struct Rig : send::SendSwitch {
     Program p;
     FakeNodeButtons view;
     send::NodeSlots nodes{view, p.shell, p.settings, p.errors};
     FakeToolkit kit;
-    FakeGrid grid;
+    FakeSelection grid;
     ActionGate gate;
-    send::Sender sender{p.shell, p.settings, p.errors, kit, grid, nodes, gate};
+    send::Sender sender{p.shell, *this, p.settings, p.errors, kit, grid, nodes, gate};
+    bool sendEnabled = true;
+    void disableSend() override { sendEnabled = false; }
 
-    // Four nodes with the given marks; rows 1.2.1 ... 1.2.4, rows 3, 1
-    // and 2 selected in this order.
+    // Four nodes with the given marks; three studies selected.
     void setUp(const std::vector<std::string>& active, bool forward) {
         p.writeIni(kArchive + "[General]\r\nForward=" + (forward ? "1" : "0") + "\r\n" + kNodes +
                    ActiveSection(active));
         nodes.RebuildFromSettings();
         p.settings.Reload();
-        grid.fill({"1.2.1", "1.2.2", "1.2.3", "1.2.4"});
-        grid.selection = {3, 1, 2};
-        p.shell.sendEnabled = true;
+        grid.uids = {"1.2.3", "1.2.1", "1.2.2"};
         p.shell.captions.clear();
         p.shell.pumps = 0;
         ASSERT_TRUE(p.shell.messages.empty());
@@ -54,18 +53,13 @@ struct Rig {
     void removeSettings() { std::filesystem::remove(p.ini()); }
 };
 
-std::vector<std::string> Captions(const std::string& dest, int n) {
-    std::vector<std::string> r;
-    for (int k = 1; k <= n; ++k) {
-        r.push_back("Pelko - " + dest + "(" + std::to_string(k) + " / " + std::to_string(n) + ")");
-    }
-    return r;
-}
-
-std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
-    a.insert(a.end(), b.begin(), b.end());
-    return a;
-}
+const std::vector<std::string> kSixCaptions = {"Pelko - BETA(1 / 3)",
+                                               "Pelko - BETA(2 / 3)",
+                                               "Pelko - BETA(3 / 3)",
+                                               "Pelko - DELTA(1 / 3)",
+                                               "Pelko - DELTA(2 / 3)",
+                                               "Pelko - DELTA(3 / 3)",
+                                               "Pelko"};
 
 struct MoveCase {
     const char* name;
@@ -86,7 +80,7 @@ const MoveCase kMoveCases[] = {
      {"0", "1", "0", "1"},
      nullptr,
      {"1 BETA 1.2.3", "1 BETA 1.2.1", "1 BETA 1.2.2", "2 DELTA 1.2.3", "2 DELTA 1.2.1", "2 DELTA 1.2.2"},
-     Captions("BETA", 3) + Captions("DELTA", 3) + std::vector<std::string>{"Pelko"},
+     kSixCaptions,
      {"info: Sending was successful (3 / 3) to BETA.\n\nSending was successful (3 / 3) to DELTA.\n\n"},
      {}},
     {"FailingDestinationDoesNotStopTheNext",
@@ -98,8 +92,8 @@ const MoveCase kMoveCases[] = {
          };
      },
      {"1 BETA 1.2.3", "2 DELTA 1.2.3", "2 DELTA 1.2.1", "2 DELTA 1.2.2"},
-     std::vector<std::string>{"Pelko - BETA(1 / 3)", "Pelko - BETA(2 / 3)"} + Captions("DELTA", 3) +
-         std::vector<std::string>{"Pelko"},
+     {"Pelko - BETA(1 / 3)", "Pelko - BETA(2 / 3)", "Pelko - DELTA(1 / 3)", "Pelko - DELTA(2 / 3)",
+      "Pelko - DELTA(3 / 3)", "Pelko"},
      {"error: 42753 - Move failed (BETA)", "info: Sending was successful (3 / 3) to DELTA.\n\n"},
      {"42753 - Move failed - Send"}},
     {"NoMarkedNode", {}, nullptr, {}, {"Pelko"}, {}, {}},
@@ -113,14 +107,14 @@ const MoveCase kMoveCases[] = {
     {"StudyWithoutUidFailsItsDestinationOnly",
      {"1", "0", "1"},
      [](Rig& r) {
-         r.grid.setCell(4, query::kUidColumn, "", false);
-         r.grid.selection = {1, 4, 2};
+         r.grid.uids = {"1.2.1", "", "1.2.2"};
      },
      {"1 ALPHA 1.2.1", "2 GAMMA 1.2.1"},
      {"Pelko - ALPHA(1 / 3)", "Pelko - GAMMA(1 / 3)", "Pelko"},
-     {"error: 1008 - Row 4 has no Study Instance UID (ALPHA)",
-      "error: 1008 - Row 4 has no Study Instance UID (GAMMA)"},
-     {"1008 - Row 4 has no Study Instance UID - Send", "1008 - Row 4 has no Study Instance UID - Send"}},
+     {"error: 1008 - Selected study 2 has no Study Instance UID (ALPHA)",
+      "error: 1008 - Selected study 2 has no Study Instance UID (GAMMA)"},
+     {"1008 - Selected study 2 has no Study Instance UID - Send",
+      "1008 - Selected study 2 has no Study Instance UID - Send"}},
 };
 
 std::vector<std::string> LoggedEntries(const std::string& log) {
@@ -171,7 +165,7 @@ TEST_P(MoveModeTest, MovesEveryStudyToEveryMarkedNode) {
     if (!r.p.shell.errorLogAtBox.empty()) {
         EXPECT_EQ(LoggedEntries(r.p.shell.errorLogAtBox.back()).size(), c.logged.size());
     }
-    EXPECT_FALSE(r.p.shell.sendEnabled);
+    EXPECT_FALSE(r.sendEnabled);
     EXPECT_TRUE(r.kit.stores.empty());
     EXPECT_FALSE(r.gate.busy());
 }
@@ -214,7 +208,7 @@ const ForwardCase kForwardCases[] = {
      {"1.2.3", "1.2.1", "1.2.2"},
      {kCompleted},
      {}},
-    {"NoStudySelected", [](Rig& r) { r.grid.selection.clear(); }, {kOpen, "close"}, {}, {kCompleted}, {}},
+    {"NoStudySelected", [](Rig& r) { r.grid.uids.clear(); }, {kOpen, "close"}, {}, {kCompleted}, {}},
     {"RefusedStoreEndsTheSend",
      [](Rig& r) {
          r.kit.onStore = [&r](const StoreCall&) {
@@ -239,13 +233,12 @@ const ForwardCase kForwardCases[] = {
      {"0 - Settings.ini is not available - CheckInI"}},
     {"StudyWithoutUidEndsTheSend",
      [](Rig& r) {
-         r.grid.setCell(4, query::kUidColumn, "", false);
-         r.grid.selection = {1, 4, 2};
+         r.grid.uids = {"1.2.1", "", "1.2.2"};
      },
      {kOpen, "store"},
      {"1.2.1"},
-     {"error: 1008 - Row 4 has no Study Instance UID"},
-     {"1008 - Row 4 has no Study Instance UID - Send"}},
+     {"error: 1008 - Selected study 2 has no Study Instance UID"},
+     {"1008 - Selected study 2 has no Study Instance UID - Send"}},
 };
 
 class ForwardModeTest : public ::testing::TestWithParam<ForwardCase> {};
@@ -279,7 +272,7 @@ TEST_P(ForwardModeTest, StoresOneRedirectRequestPerStudy) {
     EXPECT_EQ(r.p.shell.messages, c.messages);
     EXPECT_EQ(LoggedEntries(r.p.errorLog()), c.logged);
     EXPECT_EQ(r.p.shell.caption(), "Pelko");
-    EXPECT_FALSE(r.p.shell.sendEnabled);
+    EXPECT_FALSE(r.sendEnabled);
     EXPECT_EQ(r.kit.queryAssociations, 0);
     EXPECT_EQ(r.p.shell.pumps, 0) << "forward mode lets no events run";
 }
@@ -317,8 +310,7 @@ TEST(SendReentrancy, ChangesDuringTheSendDoNotRedirectIt) {
         if (++pump != 3) return;
         // A new search result, another selection, other marks and a rebuilt
         // node list whose slot 3 now holds another node.
-        r.grid.fill({"9.9.9"});
-        r.grid.selection = {1};
+        r.grid.uids = {"9.9.9"};
         r.nodes.NodeClicked(0);
         r.nodes.NodeClicked(3);
         r.p.writeIni(kArchive +
@@ -330,11 +322,13 @@ TEST(SendReentrancy, ChangesDuringTheSendDoNotRedirectIt) {
     r.sender.Send();
 
     EXPECT_EQ(r.moves(), kSixMoves);
-    EXPECT_EQ(r.p.shell.captions,
-              Captions("BETA", 3) + Captions("DELTA", 3) + std::vector<std::string>{"Pelko"});
+    EXPECT_EQ(r.p.shell.captions, kSixCaptions);
     EXPECT_EQ(r.p.shell.messages, std::vector<std::string>{kTwoParagraphs});
     // The next send goes by the new state.
-    EXPECT_EQ(r.nodes.SelectedNodes(), (std::vector<std::string>{"ALPHA", "BETA"}));
+    r.p.shell.onProcessEvents = nullptr;
+    r.kit.moves.clear();
+    r.sender.Send();
+    EXPECT_EQ(r.moves(), (std::vector<std::string>{"3 ALPHA 9.9.9", "4 BETA 9.9.9"}));
 }
 
 TEST(SendReentrancy, ACloseDuringTheSendWaitsForItsEnd) {
@@ -365,7 +359,7 @@ TEST(SendReentrancy, RefusedWhileAnotherActionRuns) {
 
     EXPECT_TRUE(r.kit.moves.empty());
     EXPECT_TRUE(r.p.shell.captions.empty());
-    EXPECT_TRUE(r.p.shell.sendEnabled);
+    EXPECT_TRUE(r.sendEnabled);
 }
 
 TEST(SendFailure, OutsideADestinationStepTheCaptionReturnsToPelko) {

@@ -1,10 +1,10 @@
-// A result grid in memory that records what the program does with it, for
-// the logic tests. Rows and columns are 1-based like the real grid's.
+// A result grid in memory, for the logic tests: its rows as the program
+// left them, shown through the program's own column table. Rows and columns
+// are 1-based like the real grid's.
 #pragma once
 
 #include <algorithm>
 #include <functional>
-#include <numeric>
 #include <set>
 #include <stdexcept>
 #include <string>
@@ -16,9 +16,9 @@ namespace pelko::test {
 
 class FakeResultGrid : public query::ResultGridView {
 public:
-    struct Cell {
-        std::string text;
-        bool centred = false;
+    struct Row {
+        query::StudyRow values;
+        bool study = false;
     };
 
     void addColumn(const query::GridColumn& column) override { columns.push_back(column); }
@@ -26,44 +26,38 @@ public:
     void removeAllRows() override {
         rows.clear();
         selected.clear();
-        events.push_back("clear");
     }
-    void setRedraw(bool on) override {
-        redraw = on;
-        events.push_back(on ? "redraw on" : "redraw off");
+    void setRedraw(bool on) override { redraw = on; }
+    void addStudy(const query::StudyRow& study) override {
+        if (onAddStudy) onAddStudy(study);
+        rows.push_back({study, true});
     }
-    void addRow() override {
-        rows.emplace_back(static_cast<std::size_t>(query::kGridColumns));
-        events.push_back("row " + std::to_string(rows.size()));
-    }
-    void setCell(int row, int column, const std::string& value, bool centred = false) override {
-        if (onSetCell) onSetCell(row, column);
-        at(row, column) = {value, centred};
-    }
-    std::string cellText(int row, int column) const override {
-        return const_cast<FakeResultGrid*>(this)->at(row, column).text;
-    }
-    void selectCell(int row, int column) override {
-        at(row, column);
+    void addNoDataRow() override { rows.push_back({query::NoDataRow(), false}); }
+    bool isStudy(int row) const override { return at(row).study; }
+    void selectRow(int row) override {
+        at(row);
         selected.insert(row);
-        events.push_back("select " + std::to_string(row) + "," + std::to_string(column));
+        if (onSelect) onSelect(row);
     }
-    int selectedRowCount() const override { return static_cast<int>(selected.size()); }
-    int selectedRow(int n) const override {
-        if (n < 1 || n > selectedRowCount()) throw std::out_of_range("no such selected row");
-        return *std::next(selected.begin(), n - 1);
+    std::vector<std::string> selectedStudyUids() const override {
+        std::vector<std::string> uids;
+        for (int r : selected) {
+            if (at(r).study) uids.push_back(at(r).values.studyInstanceUid);
+        }
+        return uids;
     }
     // Stable sort by the column's text; the selection moves with its rows.
     void sortBy(int column, bool ascending) override {
-        events.push_back("sort " + std::to_string(column) + (ascending ? " asc" : " desc"));
+        sorts.push_back(ascending ? column : -column);
         if (onSort) onSort();
         std::vector<std::size_t> order(rows.size());
-        std::iota(order.begin(), order.end(), std::size_t{0});
-        const auto c = static_cast<std::size_t>(column - 1);
+        for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
         std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-            return ascending ? rows[a][c].text < rows[b][c].text : rows[b][c].text < rows[a][c].text;
+            const std::string& x = text(static_cast<int>(a) + 1, column);
+            const std::string& y = text(static_cast<int>(b) + 1, column);
+            return ascending ? x < y : y < x;
         });
-        std::vector<std::vector<Cell>> sorted;
+        std::vector<Row> sorted;
         std::set<int> moved;
         for (std::size_t i = 0; i < order.size(); ++i) {
             sorted.push_back(rows[order[i]]);
@@ -72,31 +66,39 @@ public:
         rows = std::move(sorted);
         selected = std::move(moved);
     }
+    void allowSend(bool allowed) override { sendAllowed = allowed; }
 
+    // What a cell shows.
+    const std::string& text(int row, int column) const {
+        return at(row).values.*query::ResultColumns().at(static_cast<std::size_t>(column - 1)).value;
+    }
     // One column's texts from row 1 down.
     std::vector<std::string> column(int c) const {
         std::vector<std::string> texts;
-        for (int r = 1; r <= rowCount(); ++r) texts.push_back(cellText(r, c));
+        for (int r = 1; r <= rowCount(); ++r) texts.push_back(text(r, c));
         return texts;
+    }
+    std::vector<std::string> uids() const {
+        std::vector<std::string> uids;
+        for (const Row& row : rows) uids.push_back(row.values.studyInstanceUid);
+        return uids;
     }
 
     std::vector<query::GridColumn> columns;
-    std::vector<std::vector<Cell>> rows;
+    std::vector<Row> rows;
     std::set<int> selected;
     bool redraw = true;
-    // "clear", "redraw off"/"redraw on", "row <n>", "select <r>,<c>",
-    // "sort <c> asc|desc"; tests may add their own entries.
-    std::vector<std::string> events;
-    // Run inside setCell and sortBy; may throw to make them fail.
-    std::function<void(int row, int column)> onSetCell;
+    bool sendAllowed = false;
+    std::vector<int> sorts;  // per sort its column, negative when descending
+    // Run inside addStudy, selectRow and sortBy; may throw to make them fail.
+    std::function<void(const query::StudyRow&)> onAddStudy;
+    std::function<void(int row)> onSelect;
     std::function<void()> onSort;
 
 private:
-    Cell& at(int row, int column) {
-        if (row < 1 || row > rowCount() || column < 1 || column > query::kGridColumns) {
-            throw std::out_of_range("grid cell out of range");
-        }
-        return rows[static_cast<std::size_t>(row - 1)][static_cast<std::size_t>(column - 1)];
+    const Row& at(int row) const {
+        if (row < 1 || row > rowCount()) throw std::out_of_range("grid row out of range");
+        return rows[static_cast<std::size_t>(row - 1)];
     }
 };
 

@@ -23,12 +23,10 @@ public:
     }
     std::string caption() const override { return caption_; }
     void setBusyPointer(bool busy) override { busyPointer.push_back(busy); }
-    void setSendEnabled(bool enabled) override { sendEnabled = enabled; }
 
     std::vector<std::string> messages;  // "error: ..." / "info: ..."
     std::vector<std::string> captions;
     std::vector<bool> busyPointer;
-    bool sendEnabled = false;
     int pumps = 0;
     // Runs inside processEvents: lets a test fire a second action mid-loop.
     std::function<void()> onProcessEvents;

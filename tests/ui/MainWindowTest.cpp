@@ -6,10 +6,10 @@
 #include <QTimer>
 
 #include "app/qt/MainWindow.h"
-#include "query/qt/OptionalDateEdit.h"
-#include "log/Clock.h"
 #include "log/Logger.h"
+#include "query/qt/OptionalDateEdit.h"
 #include "support/FakeToolkit.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 #include "ui/Controls.h"
 
@@ -47,7 +47,6 @@ TEST_F(MainWindowTest, FirstStartWithoutSettingsFile) {
     EXPECT_FALSE(Control<ui::OptionalDateEdit>(window.get(), "dtpStudyDate")->isTicked());
     EXPECT_EQ(Control<QComboBox>(window.get(), "cboSex")->count(), 3);
     EXPECT_EQ(Control<QComboBox>(window.get(), "cboSex")->itemText(0), "O");
-    // Grid: window width - 250 twips, height - 4650 twips.
     // Starting writes nothing.
     EXPECT_FALSE(std::filesystem::exists(dir / "Settings.ini"));
 }
@@ -56,7 +55,8 @@ TEST_F(MainWindowTest, ClosingWritesSizeAndMarksOnly) {
     auto window = open();
     Control<QAction>(window.get(), "mnuClose")->trigger();
     EXPECT_EQ(test::ReadBytes(dir / "Settings.ini"),
-              "[Size]\r\nSearchHeight=10005\r\n[Active]\r\n0=0\r\n1=0\r\n2=0\r\n3=0\r\n4=0\r\n5=0\r\n6=0\r\n7=0\r\n");
+              "[Size]\r\nSearchHeight=10005\r\n[Active]\r\n0=0\r\n1=0\r\n2=0\r\n3=0\r\n4=0\r\n5=0\r\n6="
+              "0\r\n7=0\r\n");
 }
 
 // File, "Test connection" after "Settings": one C-ECHO through the window's
@@ -140,11 +140,11 @@ TEST_F(MainWindowTest, ControlsAtTheirDesignedPlacesAndInFocusOrder) {
     EXPECT_EQ(window->menuBar()->actions().size(), 1);
 
     // Tab runs through the controls in this order.
-    const QStringList expected = {"txtName2", "txtPatID", "txtName1", "dtpStudyDate", "dtpBirth",
-                                  "txtStudyDesc", "txtAccNum", "cmdSearch", "cboSex", "grid1", "cmdSend",
-                                  "cmdToday", "cmdYesterday", "cmdWeek", "cmdNode3", "cmdNode2",
-                                  "cmdNode1", "cmdNode0", "cmdMore", "cmdNode6", "cmdNode5", "cmdNode4",
-                                  "cmdNode7"};
+    const QStringList expected = {"txtName2",     "txtPatID",  "txtName1",     "dtpStudyDate", "dtpBirth",
+                                  "txtStudyDesc", "txtAccNum", "cmdSearch",    "cboSex",       "grid1",
+                                  "cmdSend",      "cmdToday",  "cmdYesterday", "cmdWeek",      "cmdNode3",
+                                  "cmdNode2",     "cmdNode1",  "cmdNode0",     "cmdMore",      "cmdNode6",
+                                  "cmdNode5",     "cmdNode4",  "cmdNode7"};
     QStringList chain;
     QWidget* w = Control<QWidget>(window.get(), "txtName2");
     while (w != nullptr && chain.size() < expected.size()) {

@@ -8,9 +8,9 @@
 
 #include "app/qt/MainWindow.h"
 #include "config/IniFile.h"
-#include "log/Clock.h"
 #include "log/Logger.h"
 #include "support/FakeToolkit.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 #include "ui/Controls.h"
 

@@ -9,11 +9,11 @@
 #include <QScrollBar>
 
 #include "app/qt/MainWindow.h"
-#include "query/qt/OptionalDateEdit.h"
-#include "log/Clock.h"
 #include "log/Logger.h"
+#include "query/qt/OptionalDateEdit.h"
 #include "query/qt/ResultGridWidget.h"
 #include "support/FakeToolkit.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 #include "ui/Controls.h"
 
@@ -122,8 +122,7 @@ TEST_F(SearchWidgetTest, TypingNamesAndEnterRunsTheSearchAndFillsTheGrid) {
     EXPECT_TRUE(Control<QMenu>(&window, "mnuSelect")->isVisible());
     Control<QMenu>(&window, "mnuSelect")->hide();
     Control<QAction>(&window, "mnuMarkAll")->trigger();
-    EXPECT_EQ(grid->selectedRowCount(), 2);
-    EXPECT_EQ(grid->cellText(grid->selectedRow(1), 1), "1.2.2");
+    EXPECT_EQ(grid->selectedStudyUids(), (std::vector<std::string>{"1.2.2", "1.2.1"}));
 }
 
 // Started, "Smith" typed and Enter pressed, with no click first.
@@ -193,7 +192,24 @@ TEST_F(SearchWidgetTest, SendStaysDisabledUntilARowIsPicked) {
         EXPECT_EQ(grid->currentIndex().isValid(), step.sendEnabled);  // no focus frame of its own
     }
     EXPECT_FALSE(menu->isVisible());
-    EXPECT_EQ(grid->selectedRowCount(), 1);  // the pick replaced "Mark all"
+    EXPECT_EQ(grid->selectedStudyUids().size(), 1u);  // the pick replaced "Mark all"
+}
+
+// Each send and each new search turn Send off until the next pick.
+TEST_F(SearchWidgetTest, SendAndSearchDisableSendUntilTheNextPick) {
+    kit.findResult.push_back(Study("1.2.1", "P1", "A"));
+    kit.findResult.push_back(Study("1.2.2", "P2", "B"));
+    Type(Control<QLineEdit>(&window, "txtPatID"), "P");
+    auto* search = Control<QPushButton>(&window, "cmdSearch");
+    auto* send = Control<QPushButton>(&window, "cmdSend");
+    search->click();
+    const std::pair<int, QPushButton*> steps[] = {{1, send}, {0, search}};
+    for (auto [row, button] : steps) {
+        clickRow(row);  // another row: a pick moves the current cell
+        EXPECT_TRUE(send->isEnabled());
+        button->click();
+        EXPECT_FALSE(send->isEnabled()) << button->objectName().toStdString();
+    }
 }
 
 // Rows filled while the redraw is off are laid out, scroll bar included, as
@@ -201,10 +217,9 @@ TEST_F(SearchWidgetTest, SendStaysDisabledUntilARowIsPicked) {
 // its final shape, not a second time (all of it) when the scroll bar comes.
 TEST_F(SearchWidgetTest, HeldRowsComeWithTheirScrollBarAtOnce) {
     grid->setRedraw(false);
-    for (int r = 1; r <= 200; ++r) {
-        grid->addRow();
-        grid->setCell(r, 2, "20240301");
-    }
+    query::StudyRow study;
+    study.studyDate = "20240301";
+    for (int r = 1; r <= 200; ++r) grid->addStudy(study);
     EXPECT_EQ(grid->model()->rowCount(), 0);
     grid->setRedraw(true);
     EXPECT_EQ(grid->model()->rowCount(), 200);

@@ -15,10 +15,10 @@
 #include "config/qt/AccessForm.h"
 #include "config/qt/NodeEntryDialog.h"
 #include "config/qt/SettingsDialog.h"
-#include "log/Clock.h"
 #include "log/ErrorReport.h"
 #include "log/Logger.h"
 #include "support/FakeShell.h"
+#include "support/FixedClock.h"
 #include "support/NodeRowPrinter.h"
 #include "support/TempDir.h"
 #include "ui/Controls.h"
@@ -96,7 +96,8 @@ TEST(SettingsDialogsUi, SettingsDialogFiltersKeysAndMirrorsTheList) {
     EXPECT_FALSE(Control<QPushButton>(&dialog, "cmdApply")->isEnabled());
 
     QApplication::clipboard()->setText("12ab");
-    for (QLineEdit* field : {Control<QLineEdit>(&dialog, "txtQuPort"), Control<QLineEdit>(&dialog, "txtQuIP")}) {
+    for (QLineEdit* field :
+         {Control<QLineEdit>(&dialog, "txtQuPort"), Control<QLineEdit>(&dialog, "txtQuIP")}) {
         const QString before = field->text();
         Type(field, "x .");
         Key(field, Qt::Key_V, Qt::ControlModifier, "\x16");
@@ -104,14 +105,17 @@ TEST(SettingsDialogsUi, SettingsDialogFiltersKeysAndMirrorsTheList) {
         Key(field, Qt::Key_Insert, Qt::ShiftModifier);
         EXPECT_EQ(field->text(), field == Control<QLineEdit>(&dialog, "txtQuIP") ? before + "." : before);
     }
-    EXPECT_TRUE(Control<QPushButton>(&dialog, "cmdApply")->isEnabled()) << "the dot in the IP field was accepted";
+    EXPECT_TRUE(Control<QPushButton>(&dialog, "cmdApply")->isEnabled())
+        << "the dot in the IP field was accepted";
 
     Type(Control<QLineEdit>(&dialog, "txtQuPort"), "5");
     EXPECT_EQ(Control<QLineEdit>(&dialog, "txtQuPort")->text(), "05");
     Control<QLineEdit>(&dialog, "txtLocAET")->insert("x\ny");
-    EXPECT_EQ(Control<QLineEdit>(&dialog, "txtLocAET")->text(), "") << "a line break would split the line in Settings.ini";
+    EXPECT_EQ(Control<QLineEdit>(&dialog, "txtLocAET")->text(), "")
+        << "a line break would split the line in Settings.ini";
 
-    Control<QTreeWidget>(&dialog, "lvNodes")->setCurrentItem(Control<QTreeWidget>(&dialog, "lvNodes")->topLevelItem(0));
+    Control<QTreeWidget>(&dialog, "lvNodes")
+        ->setCurrentItem(Control<QTreeWidget>(&dialog, "lvNodes")->topLevelItem(0));
     Control<QPushButton>(&dialog, "cmdDelete")->click();
     ASSERT_EQ(Control<QTreeWidget>(&dialog, "lvNodes")->topLevelItemCount(), 1);
     EXPECT_TRUE(Control<QTreeWidget>(&dialog, "lvNodes")->selectedItems().isEmpty());

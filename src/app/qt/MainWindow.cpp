@@ -2,13 +2,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDate>
 #include <QFrame>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QVBoxLayout>
 
 #include "base/Twips.h"
+#include "base/qt/QtSupport.h"
 #include "config/qt/SettingsCommand.h"
 #include "log/Logger.h"
 #include "query/ConnectionTest.h"
@@ -18,19 +17,6 @@
 #include "send/qt/SendButton.h"
 
 namespace pelko::ui {
-namespace {
-
-QRect Twips(int left, int top, int width, int height) { return {Px(left), Px(top), Px(width), Px(height)}; }
-
-QFont Tahoma(double points) {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(points);
-    return font;
-}
-
-QString Q(const std::string& s) { return QString::fromStdString(s); }
-
-}  // namespace
 
 MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     : QMainWindow(parent),
@@ -50,8 +36,8 @@ MainWindow::MainWindow(const AppServices& services, QWidget* parent)
     hooks.configureGrid = [this] { grid_->configureColumns(); };
     hooks.rebuildNodes = [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); };
     hooks.saveMarks = [this] { nodeButtons_->nodeSlots().SaveMarks(); };
-    logic_ = std::make_unique<MainWindowLogic>(static_cast<MainWindowView&>(*this), static_cast<Shell&>(*this),
-                                               settings_, errors_, services_.clock, hooks);
+    logic_ = std::make_unique<MainWindowLogic>(static_cast<MainWindowView&>(*this),
+                                               static_cast<Shell&>(*this), settings_, errors_, hooks);
 }
 
 MainWindow::~MainWindow() = default;
@@ -95,6 +81,7 @@ void MainWindow::buildWidgets() {
     connect(searchPresets_, &SearchPresets::weekPressed, searchPanel_, &SearchPanel::searchWeek);
 
     gridLayout->addWidget(grid_);
+    connect(grid_, &ResultGridWidget::sendAllowed, sendButton_, &QWidget::setEnabled);
     sendButton_->bind(*this, settings_, errors_, services_.toolkit, *grid_, nodeButtons_->nodeSlots(), gate_);
 }
 
@@ -113,7 +100,8 @@ void MainWindow::buildMenus() {
     connect(close, &QAction::triggered, this, &QWidget::close);
     connect(settings, &QAction::triggered, this, [this] {
         // The node buttons' rebuild after a Save.
-        RunSettingsCommand(this, gate_, settings_, [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); });
+        RunSettingsCommand(this, gate_, settings_,
+                           [this] { nodeButtons_->nodeSlots().RebuildFromSettings(); });
     });
     connect(testConnection, &QAction::triggered, this, [this] { connectionTest_->Run(); });
 }
@@ -129,7 +117,9 @@ void MainWindow::setFocusOrder() {
     order.front()->setFocus();
 }
 
-void MainWindow::load() { logic_->Load(); }
+void MainWindow::load() {
+    logic_->Load();
+}
 
 void MainWindow::bringToFront() {
     if (isMinimized()) showNormal();
@@ -141,18 +131,24 @@ void MainWindow::bringToFront() {
 // --- Shell
 
 void MainWindow::showError(const std::string& text) {
-    QMessageBox::critical(this, QString::fromUtf8(kAppTitle), Q(text));
+    ShowError(this, text);
 }
 
 void MainWindow::showInfo(const std::string& text) {
-    QMessageBox::information(this, QString::fromUtf8(kAppTitle), Q(text));
+    ShowInfo(this, text);
 }
 
-void MainWindow::processEvents() { QCoreApplication::processEvents(); }
+void MainWindow::processEvents() {
+    QCoreApplication::processEvents();
+}
 
-void MainWindow::setCaption(const std::string& caption) { setWindowTitle(Q(caption)); }
+void MainWindow::setCaption(const std::string& caption) {
+    setWindowTitle(Q(caption));
+}
 
-std::string MainWindow::caption() const { return windowTitle().toStdString(); }
+std::string MainWindow::caption() const {
+    return windowTitle().toStdString();
+}
 
 void MainWindow::setBusyPointer(bool busy) {
     if (busy) {
@@ -162,8 +158,6 @@ void MainWindow::setBusyPointer(bool busy) {
     }
 }
 
-void MainWindow::setSendEnabled(bool enabled) { sendButton_->setEnabled(enabled); }
-
 // --- MainWindowView
 
 QSize MainWindow::frameExtra() const {
@@ -171,7 +165,9 @@ QSize MainWindow::frameExtra() const {
     return {frame.width() - width(), frame.height() - height()};
 }
 
-void MainWindow::moveToTopLeft() { move(0, 0); }
+void MainWindow::moveToTopLeft() {
+    move(0, 0);
+}
 
 void MainWindow::setOuterWidthTwips(int twips) {
     outerSize_.setWidth(Px(twips));
@@ -183,23 +179,21 @@ void MainWindow::setOuterHeightTwips(int twips) {
     resize(width(), outerSize_.height() - frameExtra().height());
 }
 
-int MainWindow::outerWidthTwips() const { return frameGeometry().width() * kTwipsPerPixel; }
-
-int MainWindow::outerHeightTwips() const { return frameGeometry().height() * kTwipsPerPixel; }
-
-void MainWindow::setGridWidthTwips(int twips) { gridArea_->resize(Px(twips), gridArea_->height()); }
-
-void MainWindow::setGridHeightTwips(int twips) { gridArea_->resize(gridArea_->width(), Px(twips)); }
-
-void MainWindow::setDatePickersTo(std::chrono::year_month_day today) {
-    searchPanel_->showDateInPickers(QDate(static_cast<int>(today.year()),
-                                          static_cast<int>(static_cast<unsigned>(today.month())),
-                                          static_cast<int>(static_cast<unsigned>(today.day()))));
+int MainWindow::outerWidthTwips() const {
+    return frameGeometry().width() * kTwipsPerPixel;
 }
 
-void MainWindow::fillSexList(const std::vector<std::string>& items) { searchPanel_->fillSexList(items); }
+int MainWindow::outerHeightTwips() const {
+    return frameGeometry().height() * kTwipsPerPixel;
+}
 
-void MainWindow::clearDatePickerTicks() { searchPanel_->untickDatePickers(); }
+void MainWindow::setGridWidthTwips(int twips) {
+    gridArea_->resize(Px(twips), gridArea_->height());
+}
+
+void MainWindow::setGridHeightTwips(int twips) {
+    gridArea_->resize(gridArea_->width(), Px(twips));
+}
 
 // --- lifecycle
 

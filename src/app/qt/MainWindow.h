@@ -77,7 +77,6 @@ private:
     void setCaption(const std::string& caption) override;
     std::string caption() const override;
     void setBusyPointer(bool busy) override;
-    void setSendEnabled(bool enabled) override;
 
     // MainWindowView
     void moveToTopLeft() override;
@@ -87,9 +86,6 @@ private:
     int outerHeightTwips() const override;
     void setGridWidthTwips(int twips) override;
     void setGridHeightTwips(int twips) override;
-    void setDatePickersTo(std::chrono::year_month_day today) override;
-    void fillSexList(const std::vector<std::string>& items) override;
-    void clearDatePickerTicks() override;
 
     AppServices services_;
     ActionGate gate_;

@@ -30,34 +30,38 @@ AccessForm::AccessForm(QWidget* owner) : EscapeProofDialog(owner), logic_(*this)
     background.setColor(QPalette::Window, QColor(224, 224, 224));
     setPalette(background);
     setAutoFillBackground(true);
-    setFont(DialogFont(QStringLiteral("MS Sans Serif"), 9.75));
+    setFont(Font(QStringLiteral("MS Sans Serif"), 9.75));
 
-    txtPassword = new QLineEdit(this);
-    txtPassword->setGeometry(8, 40, 241, 25);
-    txtPassword->setEchoMode(QLineEdit::Password);
+    password_ = new QLineEdit(this);
+    password_->setGeometry(8, 40, 241, 25);
+    password_->setEchoMode(QLineEdit::Password);
     // Created after the field, so that it is destroyed after it.
     auto* stars = new StarPasswordStyle;
     stars->setParent(this);
-    txtPassword->setStyle(stars);
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setGeometry(80, 80, 81, 33);
-    cmdOK->setDefault(true);
-    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
-    cmdCancel->setGeometry(168, 80, 81, 33);
-    cmdCancel->setAutoDefault(false);
-    Label1 = new QLabel(QStringLiteral("Password:"), this);
-    Label1->setGeometry(8, 16, 63, 16);
-    for (auto [widget, name] : std::initializer_list<std::pair<QObject*, const char*>>{
-             {txtPassword, "txtPassword"}, {cmdOK, "cmdOK"}, {cmdCancel, "cmdCancel"}, {Label1, "Label1"}}) {
-        widget->setObjectName(QString::fromLatin1(name));
-    }
-    setTabOrder(txtPassword, cmdOK);
-    setTabOrder(cmdOK, cmdCancel);
+    password_->setStyle(stars);
+    okButton_ = new QPushButton(QStringLiteral("OK"), this);
+    okButton_->setGeometry(80, 80, 81, 33);
+    okButton_->setDefault(true);
+    cancelButton_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancelButton_->setGeometry(168, 80, 81, 33);
+    cancelButton_->setAutoDefault(false);
+    passwordLabel_ = new QLabel(QStringLiteral("Password:"), this);
+    passwordLabel_->setGeometry(8, 16, 63, 16);
+    // The names the tests and the designed form know them by.
+    const std::pair<QObject*, const char*> names[] = {
+        {password_, "txtPassword"},
+        {okButton_, "cmdOK"},
+        {cancelButton_, "cmdCancel"},
+        {passwordLabel_, "Label1"},
+    };
+    for (auto [widget, name] : names) widget->setObjectName(QString::fromLatin1(name));
+    setTabOrder(password_, okButton_);
+    setTabOrder(okButton_, cancelButton_);
 
-    connect(txtPassword, &QLineEdit::textChanged, this, [this] { logic_.PasswordChanged(); });
-    connect(cmdOK, &QPushButton::clicked, this, [this] { logic_.OK(); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { logic_.Cancel(); });
-    txtPassword->setFocus();
+    connect(password_, &QLineEdit::textChanged, this, [this] { logic_.PasswordChanged(); });
+    connect(okButton_, &QPushButton::clicked, this, [this] { logic_.OK(); });
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { logic_.Cancel(); });
+    password_->setFocus();
 }
 
 void AccessForm::changeEvent(QEvent* event) {
@@ -66,17 +70,17 @@ void AccessForm::changeEvent(QEvent* event) {
 }
 
 std::string AccessForm::passwordText() const {
-    return txtPassword->text().toStdString();
+    return password_->text().toStdString();
 }
 
 void AccessForm::setPasswordBackground(config::Rgb colour) {
-    QPalette p = txtPassword->palette();
+    QPalette p = password_->palette();
     p.setColor(QPalette::Base, QColor(colour.red, colour.green, colour.blue));
-    txtPassword->setPalette(p);
+    password_->setPalette(p);
 }
 
 void AccessForm::focusPassword() {
-    txtPassword->setFocus(Qt::ActiveWindowFocusReason);
+    password_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void AccessForm::closeForm(bool granted) {

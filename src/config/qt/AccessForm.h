@@ -1,11 +1,10 @@
 // AccessForm: the password prompt that guards the settings dialog.
 #pragma once
 
-#include "config/qt/DialogSupport.h"
-
 #include <QDialog>
 
 #include "config/AccessFormLogic.h"
+#include "config/qt/DialogSupport.h"
 
 class QLabel;
 class QLineEdit;
@@ -18,16 +17,15 @@ class AccessForm : public EscapeProofDialog, private config::AccessFormView {
 public:
     explicit AccessForm(QWidget* owner);
 
-
 protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // Found by object name in the widget tests.
-    QLineEdit* txtPassword = nullptr;
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QLabel* Label1 = nullptr;
+    // Their object names, which the tests find them by, are set on construction.
+    QLineEdit* password_ = nullptr;
+    QPushButton* okButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QLabel* passwordLabel_ = nullptr;
 
     // AccessFormView
     std::string passwordText() const override;

@@ -1,21 +1,16 @@
 #include "config/qt/DialogSupport.h"
 
 #include <QKeyEvent>
-#include <QLabel>
-#include <algorithm>
 #include <QKeySequence>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <algorithm>
+
+#include "base/Text.h"
 
 namespace pelko::ui {
-
-QFont DialogFont(const QString& family, double points, bool bold) {
-    QFont font(family);
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 void MakeFixedDialog(QDialog* dialog, int width, int height) {
     dialog->setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -35,7 +30,7 @@ std::optional<int> TypedCharacter(const QKeyEvent* event) {
     if (event->matches(QKeySequence::Cut)) return 24;
     switch (event->key()) {
         case Qt::Key_Backspace:
-            return 8;
+            return kBackspace;
         case Qt::Key_Delete:
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
@@ -66,7 +61,7 @@ void EscapeProofDialog::keyPressEvent(QKeyEvent* event) {
 
 QLabel* AddDialogLabel(QWidget* parent, const char* text, int left, int top, int width, int height) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
-    label->setFont(DialogFont(QStringLiteral("Tahoma"), 8.25, true));
+    label->setFont(Tahoma(8.25, true));
     const QSize hint = label->sizeHint();
     label->setGeometry(left, top, std::max(width, hint.width()), std::max(height, hint.height()));
     return label;

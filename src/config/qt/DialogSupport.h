@@ -2,20 +2,15 @@
 #pragma once
 
 #include <QDialog>
-#include <QFont>
-#include <QString>
 #include <optional>
-#include <string>
+
+#include "base/qt/QtSupport.h"
 
 class QKeyEvent;
 class QLabel;
 class QLineEdit;
 
 namespace pelko::ui {
-
-inline QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 // A dialog that Escape does not close: no key is bound to "Cancel". The
 // title bar's close box still cancels.
@@ -30,8 +25,6 @@ protected:
 // A bold Tahoma 8.25 pt label at its designed place, grown where the font at
 // hand needs more room.
 QLabel* AddDialogLabel(QWidget* parent, const char* text, int left, int top, int width, int height);
-
-QFont DialogFont(const QString& family, double points, bool bold = false);
 
 // Fixed border, no minimise or maximise box, client area of the given size.
 void MakeFixedDialog(QDialog* dialog, int width, int height);

@@ -2,12 +2,11 @@
 // dialog's list.
 #pragma once
 
-#include "config/qt/DialogSupport.h"
-
 #include <QDialog>
 #include <array>
 
 #include "config/NodeEntryLogic.h"
+#include "config/qt/DialogSupport.h"
 #include "log/ErrorReport.h"
 
 class QLabel;
@@ -23,17 +22,16 @@ public:
     NodeEntryDialog(QWidget* owner, config::NodeEntryLogic::Mode mode, const config::NodeRow& initial,
                     config::NodeListEditor& list);
 
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Found by object name in the widget tests.
-    QLineEdit* txtAlias = nullptr;
-    QLineEdit* txtAET = nullptr;
-    std::array<QLabel*, 2> lblSettings{};  // "Alias:", "AET:"
-    QPushButton* cmdOK = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    // Their object names, which the tests find them by, are set on construction.
+    QLineEdit* alias_ = nullptr;
+    QLineEdit* aet_ = nullptr;
+    std::array<QLabel*, 2> labels_{};  // "Alias:", "AET:"
+    QPushButton* okButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
 
     // NodeEntryView
     void setCaption(const std::string& caption) override;

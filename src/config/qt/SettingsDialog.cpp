@@ -6,12 +6,10 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTreeWidget>
 
-#include "base/Shell.h"
 #include "config/qt/DialogSupport.h"
 #include "config/qt/NodeEntryDialog.h"
 
@@ -21,11 +19,9 @@ namespace {
 using config::SettingsCheck;
 using config::SettingsField;
 
-const QString kTahoma = QStringLiteral("Tahoma");
-
 QPushButton* AddButton(QWidget* parent, const char* text, int left, int top, int width, int height) {
     auto* button = new QPushButton(QString::fromUtf8(text), parent);
-    button->setFont(DialogFont(kTahoma, 8.25, true));
+    button->setFont(Tahoma(8.25, true));
     button->setGeometry(left, top, width, height);
     button->setAutoDefault(false);
     return button;
@@ -64,13 +60,22 @@ QWidget* AddFrame(QWidget* parent, QGroupBox*& frame, const char* caption, const
 SettingsDialog::SettingsDialog(QWidget* owner, config::Settings& settings, std::function<void()> nodesChanged)
     : EscapeProofDialog(owner), logic_(*this, *this, settings, std::move(nodesChanged)) {
     setWindowTitle(QStringLiteral("Settings"));
-    setFont(DialogFont(kTahoma, 8.25));
+    setFont(Tahoma(8.25));
     MakeFixedDialog(this, 439, 443);
     buildControls();
-    for (auto [widget, name] : std::initializer_list<std::pair<QObject*, const char*>>{
-             {lvNodes, "lvNodes"}, {cmdAdd, "cmdAdd"}, {cmdEdit, "cmdEdit"}, {cmdDelete, "cmdDelete"}, {fraQuery, "fraQuery"}, {fraLocal, "fraLocal"}, {lblSettings[0], "lblSettings0"}, {lblSettings[1], "lblSettings1"}, {lblSettings[2], "lblSettings2"}, {lblSettings[3], "lblSettings3"}, {txtQuAET, "txtQuAET"}, {txtQuIP, "txtQuIP"}, {txtQuPort, "txtQuPort"}, {txtLocAET, "txtLocAET"}, {chkUseForward, "chkUseForward"}, {chkRegistered, "chkRegistered"}, {cmdApply, "cmdApply"}, {cmdCancel, "cmdCancel"}}) {
-        widget->setObjectName(QString::fromLatin1(name));
-    }
+    // The names the tests and the designed form know them by.
+    const std::pair<QObject*, const char*> names[] = {
+        {nodeList_, "lvNodes"},         {addButton_, "cmdAdd"},
+        {editButton_, "cmdEdit"},       {deleteButton_, "cmdDelete"},
+        {archiveFrame_, "fraQuery"},    {localFrame_, "fraLocal"},
+        {labels_[0], "lblSettings0"},   {labels_[1], "lblSettings1"},
+        {labels_[2], "lblSettings2"},   {labels_[3], "lblSettings3"},
+        {archiveAet_, "txtQuAET"},      {archiveIp_, "txtQuIP"},
+        {archivePort_, "txtQuPort"},    {localAet_, "txtLocAET"},
+        {useForward_, "chkUseForward"}, {useRegistered_, "chkRegistered"},
+        {saveButton_, "cmdApply"},      {cancelButton_, "cmdCancel"},
+    };
+    for (auto [widget, name] : names) widget->setObjectName(QString::fromLatin1(name));
     bind();
 
     // Centred on the screen rather than over the owner.
@@ -81,51 +86,52 @@ SettingsDialog::SettingsDialog(QWidget* owner, config::Settings& settings, std::
     mirroring_ = true;
     logic_.Opening();
     mirroring_ = false;
-    txtQuAET->setFocus();
+    archiveAet_->setFocus();
 }
 
 void SettingsDialog::buildControls() {
-    lvNodes = new QTreeWidget(this);
-    lvNodes->setGeometry(9, 12, 418, 193);
-    lvNodes->setColumnCount(2);
-    lvNodes->setHeaderLabels({QStringLiteral("Alias"), QStringLiteral("AET")});
-    lvNodes->header()->setStretchLastSection(false);
-    lvNodes->setColumnWidth(0, 207);
-    lvNodes->setColumnWidth(1, 207);
-    lvNodes->setRootIsDecorated(false);
-    lvNodes->setItemsExpandable(false);
-    lvNodes->setUniformRowHeights(true);
-    lvNodes->setSelectionMode(QAbstractItemView::SingleSelection);
-    lvNodes->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvNodes->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    nodeList_ = new QTreeWidget(this);
+    nodeList_->setGeometry(9, 12, 418, 193);
+    nodeList_->setColumnCount(2);
+    nodeList_->setHeaderLabels({QStringLiteral("Alias"), QStringLiteral("AET")});
+    nodeList_->header()->setStretchLastSection(false);
+    nodeList_->setColumnWidth(0, 207);
+    nodeList_->setColumnWidth(1, 207);
+    nodeList_->setRootIsDecorated(false);
+    nodeList_->setItemsExpandable(false);
+    nodeList_->setUniformRowHeights(true);
+    nodeList_->setSelectionMode(QAbstractItemView::SingleSelection);
+    nodeList_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    nodeList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    cmdAdd = AddButton(this, "Add New", 9, 216, 136, 25);
-    cmdEdit = AddButton(this, "Edit", 150, 216, 136, 25);
-    cmdDelete = AddButton(this, "Delete", 291, 216, 136, 25);
+    addButton_ = AddButton(this, "Add New", 9, 216, 136, 25);
+    editButton_ = AddButton(this, "Edit", 150, 216, 136, 25);
+    deleteButton_ = AddButton(this, "Delete", 291, 216, 136, 25);
 
-    QWidget* query = AddFrame(this, fraQuery, "Query", {9, 252, 226, 130}, {6, 15, 214, 106});
-    lblSettings[0] = AddDialogLabel(query, "Remote AET:", 6, 6, 72, 13);
-    txtQuAET = AddField(query, 6, 21, 202, 19);
-    lblSettings[1] = AddDialogLabel(query, "Remote IP:", 6, 54, 63, 13);
-    txtQuIP = AddField(query, 6, 72, 100, 19);
-    lblSettings[2] = AddDialogLabel(query, "Remote Port:", 132, 54, 75, 13);
-    txtQuPort = AddField(query, 132, 72, 76, 19);
+    QWidget* query = AddFrame(this, archiveFrame_, "Query", {9, 252, 226, 130}, {6, 15, 214, 106});
+    labels_[0] = AddDialogLabel(query, "Remote AET:", 6, 6, 72, 13);
+    archiveAet_ = AddField(query, 6, 21, 202, 19);
+    labels_[1] = AddDialogLabel(query, "Remote IP:", 6, 54, 63, 13);
+    archiveIp_ = AddField(query, 6, 72, 100, 19);
+    labels_[2] = AddDialogLabel(query, "Remote Port:", 132, 54, 75, 13);
+    archivePort_ = AddField(query, 132, 72, 76, 19);
 
-    QWidget* local = AddFrame(this, fraLocal, "Local", {240, 252, 190, 133}, {6, 15, 163, 49});
-    lblSettings[3] = AddDialogLabel(local, "AET:", 6, 6, 24, 13);
-    txtLocAET = AddField(local, 6, 21, 151, 19);
-    chkUseForward = new QCheckBox(QStringLiteral("Use forward"), fraLocal);
-    chkUseForward->setGeometry(12, 66, 145, 22);
-    chkRegistered = new QCheckBox(QStringLiteral("Use 'Registered Date'"), fraLocal);
-    chkRegistered->setGeometry(12, 93, 172, 25);
-    for (auto* box : {chkUseForward, chkRegistered}) FitCheckBox(box, DialogFont(kTahoma, 9.75, true));
+    QWidget* local = AddFrame(this, localFrame_, "Local", {240, 252, 190, 133}, {6, 15, 163, 49});
+    labels_[3] = AddDialogLabel(local, "AET:", 6, 6, 24, 13);
+    localAet_ = AddField(local, 6, 21, 151, 19);
+    useForward_ = new QCheckBox(QStringLiteral("Use forward"), localFrame_);
+    useForward_->setGeometry(12, 66, 145, 22);
+    useRegistered_ = new QCheckBox(QStringLiteral("Use 'Registered Date'"), localFrame_);
+    useRegistered_->setGeometry(12, 93, 172, 25);
+    for (auto* box : {useForward_, useRegistered_}) FitCheckBox(box, Tahoma(9.75, true));
 
-    cmdApply = AddButton(this, "Save", 261, 402, 82, 28);
-    cmdApply->setDefault(true);
-    cmdCancel = AddButton(this, "Cancel", 348, 402, 82, 28);
+    saveButton_ = AddButton(this, "Save", 261, 402, 82, 28);
+    saveButton_->setDefault(true);
+    cancelButton_ = AddButton(this, "Cancel", 348, 402, 82, 28);
 
-    QWidget* const order[] = {txtQuAET,  txtQuIP, txtQuPort, txtLocAET, cmdApply,      cmdCancel,
-                              cmdDelete, cmdEdit, cmdAdd,    lvNodes,   chkUseForward, chkRegistered};
+    QWidget* const order[] = {archiveAet_, archiveIp_,    archivePort_,  localAet_,
+                              saveButton_, cancelButton_, deleteButton_, editButton_,
+                              addButton_,  nodeList_,     useForward_,   useRegistered_};
     for (std::size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
     }
@@ -138,45 +144,46 @@ void SettingsDialog::bind() {
             if (!mirroring_) logic_.TextChanged(which, text.toStdString());
         });
     }
-    txtQuIP->installEventFilter(this);
-    txtQuPort->installEventFilter(this);
+    archiveIp_->installEventFilter(this);
+    archivePort_->installEventFilter(this);
 
-    connect(chkUseForward, &QCheckBox::clicked, this,
+    connect(useForward_, &QCheckBox::clicked, this,
             [this](bool on) { logic_.CheckClicked(SettingsCheck::UseForward, on); });
-    connect(chkRegistered, &QCheckBox::clicked, this,
+    connect(useRegistered_, &QCheckBox::clicked, this,
             [this](bool on) { logic_.CheckClicked(SettingsCheck::Registered, on); });
-    connect(lvNodes, &QTreeWidget::itemSelectionChanged, this, [this] {
+    connect(nodeList_, &QTreeWidget::itemSelectionChanged, this, [this] {
         if (mirroring_) return;
-        const auto items = lvNodes->selectedItems();
-        logic_.RowSelected(items.isEmpty() ? std::nullopt
-                                           : std::optional<int>(lvNodes->indexOfTopLevelItem(items.first())));
+        const auto items = nodeList_->selectedItems();
+        logic_.RowSelected(items.isEmpty()
+                               ? std::nullopt
+                               : std::optional<int>(nodeList_->indexOfTopLevelItem(items.first())));
     });
-    connect(cmdAdd, &QPushButton::clicked, this, [this] { logic_.AddNew(); });
-    connect(cmdEdit, &QPushButton::clicked, this, [this] { logic_.Edit(); });
-    connect(cmdDelete, &QPushButton::clicked, this, [this] { logic_.Delete(); });
-    connect(cmdApply, &QPushButton::clicked, this, [this] { logic_.Save(); });
-    connect(cmdCancel, &QPushButton::clicked, this, [this] { logic_.Cancel(); });
+    connect(addButton_, &QPushButton::clicked, this, [this] { logic_.AddNew(); });
+    connect(editButton_, &QPushButton::clicked, this, [this] { logic_.Edit(); });
+    connect(deleteButton_, &QPushButton::clicked, this, [this] { logic_.Delete(); });
+    connect(saveButton_, &QPushButton::clicked, this, [this] { logic_.Save(); });
+    connect(cancelButton_, &QPushButton::clicked, this, [this] { logic_.Cancel(); });
 }
 
 QLineEdit* SettingsDialog::field(SettingsField which) const {
     switch (which) {
         case SettingsField::QueryAET:
-            return txtQuAET;
+            return archiveAet_;
         case SettingsField::QueryIP:
-            return txtQuIP;
+            return archiveIp_;
         case SettingsField::QueryPort:
-            return txtQuPort;
+            return archivePort_;
         case SettingsField::LocalAET:
-            return txtLocAET;
+            return localAet_;
     }
     return nullptr;
 }
 
 bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::KeyPress && (watched == txtQuIP || watched == txtQuPort)) {
+    if (event->type() == QEvent::KeyPress && (watched == archiveIp_ || watched == archivePort_)) {
         const auto code = TypedCharacter(static_cast<QKeyEvent*>(event));
         if (code) {
-            const auto which = watched == txtQuIP ? SettingsField::QueryIP : SettingsField::QueryPort;
+            const auto which = watched == archiveIp_ ? SettingsField::QueryIP : SettingsField::QueryPort;
             if (!logic_.KeyTyped(which, *code)) return true;
         }
     }
@@ -187,12 +194,12 @@ bool SettingsDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void SettingsDialog::appendRow(const config::NodeRow& row) {
     const bool was = std::exchange(mirroring_, true);
-    new QTreeWidgetItem(lvNodes, {Q(row.alias), Q(row.aet)});
+    new QTreeWidgetItem(nodeList_, {Q(row.alias), Q(row.aet)});
     mirroring_ = was;
 }
 
 void SettingsDialog::setRow(int index, const config::NodeRow& row) {
-    if (QTreeWidgetItem* item = lvNodes->topLevelItem(index)) {
+    if (QTreeWidgetItem* item = nodeList_->topLevelItem(index)) {
         item->setText(0, Q(row.alias));
         item->setText(1, Q(row.aet));
     }
@@ -200,14 +207,14 @@ void SettingsDialog::setRow(int index, const config::NodeRow& row) {
 
 void SettingsDialog::removeRow(int index) {
     const bool was = std::exchange(mirroring_, true);
-    delete lvNodes->takeTopLevelItem(index);
+    delete nodeList_->takeTopLevelItem(index);
     mirroring_ = was;
 }
 
 void SettingsDialog::clearSelection() {
     const bool was = std::exchange(mirroring_, true);
-    lvNodes->clearSelection();
-    lvNodes->setCurrentItem(nullptr);
+    nodeList_->clearSelection();
+    nodeList_->setCurrentItem(nullptr);
     mirroring_ = was;
 }
 
@@ -218,11 +225,11 @@ void SettingsDialog::setFieldText(SettingsField which, const std::string& text) 
 }
 
 void SettingsDialog::setChecked(SettingsCheck check, bool on) {
-    (check == SettingsCheck::UseForward ? chkUseForward : chkRegistered)->setChecked(on);
+    (check == SettingsCheck::UseForward ? useForward_ : useRegistered_)->setChecked(on);
 }
 
 void SettingsDialog::setSaveEnabled(bool on) {
-    cmdApply->setEnabled(on);
+    saveButton_->setEnabled(on);
 }
 
 void SettingsDialog::runNodeEntry(config::NodeEntryLogic::Mode mode, const config::NodeRow& initial) {
@@ -233,11 +240,11 @@ void SettingsDialog::runNodeEntry(config::NodeEntryLogic::Mode mode, const confi
 // --- MessageBoxes
 
 void SettingsDialog::showError(const std::string& text) {
-    QMessageBox::critical(this, QString::fromUtf8(kAppTitle), Q(text));
+    ShowError(this, text);
 }
 
 void SettingsDialog::showInfo(const std::string& text) {
-    QMessageBox::information(this, QString::fromUtf8(kAppTitle), Q(text));
+    ShowInfo(this, text);
 }
 
 }  // namespace pelko::ui

@@ -2,13 +2,12 @@
 // Settings.ini on "Save".
 #pragma once
 
-#include "config/qt/DialogSupport.h"
-
 #include <QDialog>
 #include <array>
 #include <functional>
 
 #include "config/SettingsDialogLogic.h"
+#include "config/qt/DialogSupport.h"
 #include "log/ErrorReport.h"
 
 class QCheckBox;
@@ -26,27 +25,26 @@ public:
     // Fills itself on construction (NodeList, then the file).
     SettingsDialog(QWidget* owner, config::Settings& settings, std::function<void()> nodesChanged);
 
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Found by object name in the widget tests.
-    QTreeWidget* lvNodes = nullptr;
-    QPushButton* cmdAdd = nullptr;
-    QPushButton* cmdEdit = nullptr;
-    QPushButton* cmdDelete = nullptr;
-    QGroupBox* fraQuery = nullptr;
-    QGroupBox* fraLocal = nullptr;
-    std::array<QLabel*, 4> lblSettings{};
-    QLineEdit* txtQuAET = nullptr;
-    QLineEdit* txtQuIP = nullptr;
-    QLineEdit* txtQuPort = nullptr;
-    QLineEdit* txtLocAET = nullptr;
-    QCheckBox* chkUseForward = nullptr;
-    QCheckBox* chkRegistered = nullptr;
-    QPushButton* cmdApply = nullptr;
-    QPushButton* cmdCancel = nullptr;
+    // Their object names, which the tests find them by, are set on construction.
+    QTreeWidget* nodeList_ = nullptr;
+    QPushButton* addButton_ = nullptr;
+    QPushButton* editButton_ = nullptr;
+    QPushButton* deleteButton_ = nullptr;
+    QGroupBox* archiveFrame_ = nullptr;
+    QGroupBox* localFrame_ = nullptr;
+    std::array<QLabel*, 4> labels_{};
+    QLineEdit* archiveAet_ = nullptr;
+    QLineEdit* archiveIp_ = nullptr;
+    QLineEdit* archivePort_ = nullptr;
+    QLineEdit* localAet_ = nullptr;
+    QCheckBox* useForward_ = nullptr;
+    QCheckBox* useRegistered_ = nullptr;
+    QPushButton* saveButton_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
 
     void buildControls();
     void bind();

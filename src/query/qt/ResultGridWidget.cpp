@@ -5,9 +5,9 @@
 #include <QMouseEvent>
 #include <algorithm>
 #include <numeric>
-#include <set>
 #include <stdexcept>
 
+#include "base/qt/QtSupport.h"
 #include "query/ResultGrid.h"
 
 namespace pelko::ui {
@@ -27,10 +27,6 @@ private:
     bool old_;
 };
 
-QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-
 }  // namespace
 
 // --- model
@@ -40,19 +36,20 @@ int ResultGridModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ResultGridModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : static_cast<int>(titles_.size());
+    return parent.isValid() ? 0 : static_cast<int>(columns_.size());
 }
 
 QVariant ResultGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rowCount() || index.column() >= columnCount()) return {};
-    const Cell& cell = rows_[static_cast<std::size_t>(index.row())][static_cast<std::size_t>(index.column())];
+    const auto column = static_cast<std::size_t>(index.column());
     switch (role) {
         case Qt::DisplayRole:
         case Qt::ToolTipRole:
-            return cell.text;
+            return rows_[static_cast<std::size_t>(index.row())].texts[column];
         case Qt::TextAlignmentRole:
-            return QVariant::fromValue(cell.centred ? Qt::Alignment(Qt::AlignCenter)
-                                                    : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+            return QVariant::fromValue(columns_[column].centred
+                                           ? Qt::Alignment(Qt::AlignCenter)
+                                           : Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
         default:
             return {};
     }
@@ -60,16 +57,16 @@ QVariant ResultGridModel::data(const QModelIndex& index, int role) const {
 
 QVariant ResultGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
-    if (role == Qt::DisplayRole) return titles_[static_cast<std::size_t>(section)];
+    if (role == Qt::DisplayRole) return Q(columns_[static_cast<std::size_t>(section)].title);
     if (role == Qt::TextAlignmentRole) return QVariant::fromValue(Qt::Alignment(Qt::AlignCenter));
     return {};
 }
 
-void ResultGridModel::appendColumn(const QString& title) {
-    const int column = columnCount();
-    beginInsertColumns({}, column, column);
-    titles_.push_back(title);
-    for (auto& row : rows_) row.emplace_back();
+void ResultGridModel::appendColumn(const query::GridColumn& column) {
+    const int at = columnCount();
+    beginInsertColumns({}, at, at);
+    columns_.push_back(column);
+    for (auto& row : rows_) row.texts.emplace_back();
     endInsertColumns();
 }
 
@@ -92,26 +89,25 @@ void ResultGridModel::clearRows() {
     endResetModel();
 }
 
-void ResultGridModel::appendRow() {
-    rows_.emplace_back(titles_.size());
+void ResultGridModel::appendRow(const query::StudyRow& values, bool study) {
+    Row row{study, values.studyInstanceUid, {}};
+    row.texts.reserve(columns_.size());
+    for (const query::GridColumn& column : columns_) row.texts.push_back(Q(values.*column.value));
+    rows_.push_back(std::move(row));
     if (!holding_) showHeldRows();
 }
 
-void ResultGridModel::setCell(int row, int column, const QString& text, bool centred) {
-    if (row < 0 || row >= storedRows() || column < 0 || column >= columnCount()) {
-        throw std::out_of_range("grid cell out of range");
-    }
-    rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)] = {text, centred};
-    if (row >= shown_) return;
-    const QModelIndex at = index(row, column);
-    emit dataChanged(at, at);
+bool ResultGridModel::isStudy(int row) const {
+    if (row < 0 || row >= storedRows()) throw std::out_of_range("grid row out of range");
+    return rows_[static_cast<std::size_t>(row)].study;
 }
 
-QString ResultGridModel::cellText(int row, int column) const {
-    if (row < 0 || row >= storedRows() || column < 0 || column >= columnCount()) {
-        throw std::out_of_range("grid cell out of range");
+std::vector<std::string> ResultGridModel::studyUids(const std::vector<bool>& rows) const {
+    std::vector<std::string> uids;
+    for (std::size_t r = 0; r < rows.size() && r < rows_.size(); ++r) {
+        if (rows[r] && rows_[r].study) uids.push_back(rows_[r].uid);
     }
-    return rows_[static_cast<std::size_t>(row)][static_cast<std::size_t>(column)].text;
+    return uids;
 }
 
 void ResultGridModel::sortByColumn(int column, bool ascending) {
@@ -123,12 +119,12 @@ void ResultGridModel::sortByColumn(int column, bool ascending) {
     std::iota(order.begin(), order.end(), std::size_t{0});
     const auto col = static_cast<std::size_t>(column);
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int c = QString::compare(rows_[a][col].text, rows_[b][col].text, Qt::CaseInsensitive);
+        const int c = QString::compare(rows_[a].texts[col], rows_[b].texts[col], Qt::CaseInsensitive);
         return ascending ? c < 0 : c > 0;
     });
 
     std::vector<int> newRowOf(rows_.size());
-    std::vector<std::vector<Cell>> sorted;
+    std::vector<Row> sorted;
     sorted.reserve(rows_.size());
     for (std::size_t i = 0; i < order.size(); ++i) {
         newRowOf[order[i]] = static_cast<int>(i);
@@ -153,7 +149,8 @@ ResultGridWidget::ResultGridWidget(Shell& shell, ErrorReporter& errors, ActionGa
       model_(new ResultGridModel(this)),
       selectMenu_(new QMenu(QStringLiteral("SELECT"), this)),
       logic_(std::make_unique<query::ResultGrid>(static_cast<query::ResultGridView&>(*this),
-                                                  static_cast<query::SelectMenuView&>(*this), shell, errors, gate)) {
+                                                 static_cast<query::SelectMenuView&>(*this), shell, errors,
+                                                 gate)) {
     setObjectName(QStringLiteral("grid1"));
     selectMenu_->setObjectName(QStringLiteral("mnuSelect"));
     QAction* markAll = selectMenu_->addAction(QStringLiteral("Mark all"));
@@ -172,11 +169,10 @@ ResultGridWidget::ResultGridWidget(Shell& shell, ErrorReporter& errors, ActionGa
     header->setSortIndicatorShown(false);
     header->setDefaultAlignment(Qt::AlignCenter);
     header->setHighlightSections(false);
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(9);
-    setFont(font);
+    setFont(Tahoma(9));
 
-    connect(header, &QHeaderView::sectionClicked, this, [this](int section) { logic_->HeaderClick(section + 1); });
+    connect(header, &QHeaderView::sectionClicked, this,
+            [this](int section) { logic_->HeaderClick(section + 1); });
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) {
                 if (changing_ || !current.isValid()) return;
@@ -190,14 +186,18 @@ ResultGridWidget::~ResultGridWidget() {
     selectionModel()->disconnect(this);
 }
 
-void ResultGridWidget::configureColumns() { logic_->ConfigureColumns(); }
+void ResultGridWidget::configureColumns() {
+    logic_->ConfigureColumns();
+}
 
 // "SELECT" opens at the pointer over the grid.
-void ResultGridWidget::popUpSelectMenu(int x, int y) { selectMenu_->popup(viewport()->mapToGlobal(QPoint(x, y))); }
+void ResultGridWidget::popUpSelectMenu(int x, int y) {
+    selectMenu_->popup(viewport()->mapToGlobal(QPoint(x, y)));
+}
 
 void ResultGridWidget::addColumn(const query::GridColumn& column) {
     Changing changing(changing_);
-    model_->appendColumn(Q(column.title));
+    model_->appendColumn(column);
     const int index = model_->columnCount() - 1;
     if (column.widthPixels) setColumnWidth(index, *column.widthPixels);
     setColumnHidden(index, !column.shown);
@@ -224,47 +224,39 @@ void ResultGridWidget::setRedraw(bool on) {
     // instead of again (all of it) when the scroll bar comes.
     executeDelayedItemsLayout();
     updateGeometries();
-    setVerticalScrollBarPolicy(verticalScrollBarPolicy());    // lays the scroll bars out at once
+    setVerticalScrollBarPolicy(verticalScrollBarPolicy());  // lays the scroll bars out at once
     setHorizontalScrollBarPolicy(horizontalScrollBarPolicy());
     viewport()->update();
 }
 
-void ResultGridWidget::addRow() {
+void ResultGridWidget::addStudy(const query::StudyRow& study) {
     Changing changing(changing_);
-    model_->appendRow();
+    model_->appendRow(study, true);
 }
 
-void ResultGridWidget::setCell(int row, int column, const std::string& value, bool centred) {
-    model_->setCell(row - 1, column - 1, Q(value), centred);
-}
-
-std::string ResultGridWidget::cellText(int row, int column) const {
-    return model_->cellText(row - 1, column - 1).toStdString();
-}
-
-void ResultGridWidget::selectCell(int row, int column) {
+void ResultGridWidget::addNoDataRow() {
     Changing changing(changing_);
-    const QModelIndex at = model_->index(row - 1, column - 1);
-    if (!at.isValid()) throw std::out_of_range("grid cell out of range");
+    model_->appendRow(query::NoDataRow(), false);
+}
+
+bool ResultGridWidget::isStudy(int row) const {
+    return model_->isStudy(row - 1);
+}
+
+void ResultGridWidget::selectRow(int row) {
+    Changing changing(changing_);
+    const QModelIndex at = model_->index(row - 1, 0);
+    if (!at.isValid()) throw std::out_of_range("grid row out of range");
     selectionModel()->select(at, QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
-std::vector<int> ResultGridWidget::selectedRows() const {
-    std::set<int> rows;
+// One pass over the selection's ranges and one over the rows.
+std::vector<std::string> ResultGridWidget::selectedStudyUids() const {
+    std::vector<bool> selected(static_cast<std::size_t>(model_->storedRows()));
     for (const QItemSelectionRange& range : selectionModel()->selection()) {
-        for (int r = range.top(); r <= range.bottom(); ++r) rows.insert(r + 1);
+        for (int r = range.top(); r <= range.bottom(); ++r) selected[static_cast<std::size_t>(r)] = true;
     }
-    return {rows.begin(), rows.end()};
-}
-
-int ResultGridWidget::selectedRowCount() const {
-    return static_cast<int>(selectedRows().size());
-}
-
-int ResultGridWidget::selectedRow(int n) const {
-    const std::vector<int> rows = selectedRows();
-    if (n < 1 || n > static_cast<int>(rows.size())) throw std::out_of_range("no such selected row");
-    return rows[static_cast<std::size_t>(n - 1)];
+    return model_->studyUids(selected);
 }
 
 void ResultGridWidget::sortBy(int column, bool ascending) {

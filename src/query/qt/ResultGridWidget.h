@@ -1,4 +1,4 @@
-// grid1: the result grid as a table view over a model of text cells, with
+// grid1: the result grid as a table view over a model of study rows, with
 // its "SELECT" pop-up. Rows and columns are 1-based towards the program.
 // Sorting is done when the grid's logic asks for it, never by the view on
 // its own; header clicks, current cell changes by the user and mouse
@@ -34,25 +34,30 @@ public:
     int storedRows() const { return static_cast<int>(rows_.size()); }
 
     // 0-based, as Qt counts.
-    void appendColumn(const QString& title);
+    void appendColumn(const query::GridColumn& column);
     void clearRows();
-    void appendRow();
-    void setCell(int row, int column, const QString& text, bool centred);
-    QString cellText(int row, int column) const;
+    // A study, or the "No data" row when `study` is false.
+    void appendRow(const query::StudyRow& values, bool study);
+    bool isStudy(int row) const;
+    // The Study Instance UIDs of the study rows whose flag is set, top first.
+    std::vector<std::string> studyUids(const std::vector<bool>& rows) const;
     // Stable sort by the text of one column, letters compared without
     // regard to case. Persistent indexes (selection, current cell) move with
     // their rows.
     void sortByColumn(int column, bool ascending);
 
 private:
-    struct Cell {
-        QString text;
-        bool centred = false;
+    // A row's shown texts are made once, when it comes: sorting and painting
+    // compare and show them many times.
+    struct Row {
+        bool study = false;
+        std::string uid;
+        std::vector<QString> texts;  // one per column
     };
     void showHeldRows();
 
-    std::vector<QString> titles_;
-    std::vector<std::vector<Cell>> rows_;
+    std::vector<query::GridColumn> columns_;
+    std::vector<Row> rows_;
     int shown_ = 0;  // rows the view knows of
     bool holding_ = false;
 };
@@ -71,13 +76,17 @@ public:
     int rowCount() const override;
     void removeAllRows() override;
     void setRedraw(bool on) override;
-    void addRow() override;
-    void setCell(int row, int column, const std::string& value, bool centred = false) override;
-    std::string cellText(int row, int column) const override;
-    void selectCell(int row, int column) override;
-    int selectedRowCount() const override;
-    int selectedRow(int n) const override;
+    void addStudy(const query::StudyRow& study) override;
+    void addNoDataRow() override;
+    bool isStudy(int row) const override;
+    void selectRow(int row) override;
+    std::vector<std::string> selectedStudyUids() const override;
     void sortBy(int column, bool ascending) override;
+    void allowSend(bool allowed) override { emit sendAllowed(allowed); }
+
+signals:
+    // On when the user picks a study row, off when a search starts.
+    void sendAllowed(bool allowed);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -86,7 +95,6 @@ protected:
 
 private:
     void popUpSelectMenu(int x, int y) override;
-    std::vector<int> selectedRows() const;  // 1-based, ascending
 
     ResultGridModel* model_;  // owned by the widget
     QMenu* selectMenu_;       // "SELECT" with "Mark all"

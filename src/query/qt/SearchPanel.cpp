@@ -7,20 +7,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "base/Text.h"
 #include "base/Twips.h"
+#include "base/qt/QtSupport.h"
+#include "log/Clock.h"
 #include "query/qt/OptionalDateEdit.h"
 
 namespace pelko::ui {
 namespace {
-
-QRect Twips(int left, int top, int width, int height) { return {Px(left), Px(top), Px(width), Px(height)}; }
-
-QFont Tahoma(double points, bool bold = false) {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
 
 template <typename W>
 W* Place(W* widget, const char* name, const QRect& rect) {
@@ -33,19 +27,6 @@ void AddLabel(QWidget* parent, const char* text, int left, int top) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);
     label->adjustSize();
     label->setGeometry(Px(left), Px(top), label->width(), Px(210));
-}
-
-std::optional<std::chrono::year_month_day> FromQDate(const std::optional<QDate>& date) {
-    if (!date || !date->isValid()) return std::nullopt;
-    return std::chrono::year_month_day{std::chrono::year{date->year()},
-                                       std::chrono::month{static_cast<unsigned>(date->month())},
-                                       std::chrono::day{static_cast<unsigned>(date->day())}};
-}
-
-std::optional<QDate> ToQDate(const std::optional<std::chrono::year_month_day>& date) {
-    if (!date) return std::nullopt;
-    return QDate(static_cast<int>(date->year()), static_cast<int>(static_cast<unsigned>(date->month())),
-                 static_cast<int>(static_cast<unsigned>(date->day())));
 }
 
 // Lets only "M", "F" and "O" (either case) into the sex field, each
@@ -73,7 +54,7 @@ protected:
             case Qt::Key_Delete:
                 return false;
             case Qt::Key_Backspace:
-                code = query::kBackspace;
+                code = kBackspace;
                 break;
             default:
                 // Keys without a character (arrows, F4, ...) only move or
@@ -83,7 +64,7 @@ protected:
                 break;
         }
         const query::SexKeyResult result = query::FilterSexKey(code);
-        if (result.text) field_->setEditText(QString::fromStdString(*result.text));
+        if (result.text) field_->setEditText(Q(*result.text));
         if (QLineEdit* edit = field_->lineEdit()) edit->setCursorPosition(1);
         return result.key == 0;
     }
@@ -126,19 +107,32 @@ SearchPanel::SearchPanel(const SearchServices& services, QWidget* parent) : QWid
     // like in the other fields.
     sex_->setInsertPolicy(QComboBox::NoInsert);
     sex_->installEventFilter(new SexKeyFilter(sex_, [this] { searchButton_->click(); }));
+    sex_->addItems({QStringLiteral("O"), QStringLiteral("M"), QStringLiteral("F")});
+    sex_->setCurrentIndex(-1);
+    const QDate today = ToQDate(services.clock.now().date);
+    studyDate_->setShownDate(today);
+    birthDate_->setShownDate(today);
 
-    logic_ = std::make_unique<query::StudySearch>(static_cast<query::SearchPanelView&>(*this), services.grid, services.shell, services.settings,
-                                                  services.toolkit, services.errors, services.clock,
-                                                  services.gate);
+    logic_ = std::make_unique<query::StudySearch>(static_cast<query::SearchPanelView&>(*this), services.grid,
+                                                  services.shell, services.settings, services.toolkit,
+                                                  services.errors, services.clock, services.gate);
     connect(searchButton_, &QPushButton::clicked, this, &SearchPanel::search);
 }
 
 SearchPanel::~SearchPanel() = default;
 
-void SearchPanel::search() { logic_->Search(); }
-void SearchPanel::searchToday() { logic_->Today(); }
-void SearchPanel::searchYesterday() { logic_->Yesterday(); }
-void SearchPanel::searchWeek() { logic_->Week(); }
+void SearchPanel::search() {
+    logic_->Search();
+}
+void SearchPanel::searchToday() {
+    logic_->Today();
+}
+void SearchPanel::searchYesterday() {
+    logic_->Yesterday();
+}
+void SearchPanel::searchWeek() {
+    logic_->Week();
+}
 
 // Enter in any field of the panel presses the default button: the text
 // fields and the date pickers leave Enter to their parent, and a default
@@ -151,24 +145,9 @@ void SearchPanel::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-void SearchPanel::showDateInPickers(const QDate& today) {
-    studyDate_->setShownDate(today);
-    birthDate_->setShownDate(today);
-}
-
-void SearchPanel::fillSexList(const std::vector<std::string>& items) {
-    for (const auto& item : items) sex_->addItem(QString::fromStdString(item));
-    sex_->setCurrentIndex(-1);
-}
-
-void SearchPanel::untickDatePickers() {
-    birthDate_->setTicked(false);
-    studyDate_->setTicked(false);
-}
-
 std::vector<QWidget*> SearchPanel::focusOrder() const {
-    return {lastName_, patientId_, firstName_, studyDate_, birthDate_, studyDescription_, accessionNumber_,
-            searchButton_, sex_};
+    return {lastName_,         patientId_,       firstName_,    studyDate_, birthDate_,
+            studyDescription_, accessionNumber_, searchButton_, sex_};
 }
 
 query::SearchCriteria SearchPanel::criteria() const {
@@ -185,7 +164,7 @@ query::SearchCriteria SearchPanel::criteria() const {
 }
 
 void SearchPanel::setText(query::SearchField field, const std::string& text) {
-    const QString value = QString::fromStdString(text);
+    const QString value = Q(text);
     switch (field) {
         case query::SearchField::FirstName:
             firstName_->setText(value);
@@ -203,16 +182,19 @@ void SearchPanel::setText(query::SearchField field, const std::string& text) {
 }
 
 void SearchPanel::setStudyDate(std::optional<std::chrono::year_month_day> date) {
-    studyDate_->setValue(ToQDate(date));
+    studyDate_->setValue(date ? std::optional<QDate>(ToQDate(*date)) : std::nullopt);
 }
 
-void SearchPanel::focusSearchButton() { searchButton_->setFocus(); }
+void SearchPanel::focusSearchButton() {
+    searchButton_->setFocus();
+}
 
 // --- the presets
 
 SearchPresets::SearchPresets(QWidget* parent) : QWidget(parent) {
     auto add = [this](const char* text, const char* name, int left, int width) {
-        auto* button = Place(new QPushButton(QString::fromLatin1(text), this), name, Twips(left, 0, width, 510));
+        auto* button =
+            Place(new QPushButton(QString::fromLatin1(text), this), name, Twips(left, 0, width, 510));
         button->setFont(Tahoma(9.75, true));
         buttons_.push_back(button);
         return button;
@@ -223,6 +205,8 @@ SearchPresets::SearchPresets(QWidget* parent) : QWidget(parent) {
     connect(add("Week", "cmdWeek", 5715, 2670), &QPushButton::clicked, this, &SearchPresets::weekPressed);
 }
 
-std::vector<QWidget*> SearchPresets::focusOrder() const { return buttons_; }
+std::vector<QWidget*> SearchPresets::focusOrder() const {
+    return buttons_;
+}
 
 }  // namespace pelko::ui

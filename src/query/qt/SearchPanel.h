@@ -45,17 +45,14 @@ struct SearchServices {
 
 // The fields (last and first name, patient ID, study date, sex, birth date,
 // study description, accession number) and "Search", at their twips places
-// inside the panel. Enter in any field presses "Search".
+// inside the panel. Enter in any field presses "Search". It starts with
+// empty fields, both date pickers showing today without a tick, and the sex
+// list "O", "M", "F" with none chosen.
 class SearchPanel : public QWidget, private query::SearchPanelView {
     Q_OBJECT
 public:
     SearchPanel(const SearchServices& services, QWidget* parent);
     ~SearchPanel() override;
-
-    // Start-up: both date pickers show `today` without a tick; the sex list.
-    void showDateInPickers(const QDate& today);
-    void fillSexList(const std::vector<std::string>& items);
-    void untickDatePickers();
 
     // The controls in their focus order.
     std::vector<QWidget*> focusOrder() const;

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "base/Twips.h"
+#include "base/qt/QtSupport.h"
 
 namespace pelko::ui {
 
@@ -34,16 +35,10 @@ QRect InFrame(int left, int top, int width, int height) {
 constexpr int kMenuOffsetXTwips = 350;
 constexpr int kMenuOffsetYTwips = 660;
 
-QFont Tahoma(double points, bool bold = false) {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSizeF(points);
-    font.setBold(bold);
-    return font;
-}
-
 }  // namespace
 
-NodeButtons::NodeButtons(Shell& shell, config::Settings& settings, ErrorReporter& errors, QWidget* searchFrame)
+NodeButtons::NodeButtons(Shell& shell, config::Settings& settings, ErrorReporter& errors,
+                         QWidget* searchFrame)
     : QWidget(searchFrame) {
     setGeometry(Px(kLeftTwips), Px(kTopTwips), Px(kRightTwips) - Px(kLeftTwips),
                 Px(kBottomTwips) - Px(kTopTwips));
@@ -75,7 +70,8 @@ NodeButtons::NodeButtons(Shell& shell, config::Settings& settings, ErrorReporter
     emptyItem_ = menu_->addAction(QStringLiteral("Empty"));
     emptyItem_->setObjectName(QStringLiteral("mnuEmpty0"));
 
-    logic_ = std::make_unique<send::NodeSlots>(static_cast<send::NodeButtonsView&>(*this), shell, settings, errors);
+    logic_ = std::make_unique<send::NodeSlots>(static_cast<send::NodeButtonsView&>(*this), shell, settings,
+                                               errors);
     for (int i = 0; i < send::kNodeSlots; ++i) {
         connect(slotButtons_[static_cast<std::size_t>(i)], &QPushButton::clicked, this,
                 [this, i] { logic_->NodeClicked(i); });
@@ -95,7 +91,7 @@ void NodeButtons::setSlotShown(int slot, bool shown) {
 }
 
 void NodeButtons::setSlotCaption(int slot, const std::string& caption) {
-    slotButtons_.at(static_cast<std::size_t>(slot))->setText(QString::fromStdString(caption));
+    slotButtons_.at(static_cast<std::size_t>(slot))->setText(Q(caption));
 }
 
 void NodeButtons::setSlotMarked(int slot, bool marked) {
@@ -106,7 +102,9 @@ void NodeButtons::setSlotMarked(int slot, bool marked) {
     button->setStyleSheet(marked ? QString::fromLatin1(kMarkedNodeStyle) : QString());
 }
 
-void NodeButtons::setMoreShown(bool shown) { more_->setVisible(shown); }
+void NodeButtons::setMoreShown(bool shown) {
+    more_->setVisible(shown);
+}
 
 void NodeButtons::resetNodeMenu() {
     emptyItem_->setVisible(true);
@@ -119,8 +117,8 @@ void NodeButtons::resetNodeMenu() {
 
 void NodeButtons::popUpNodeMenu(const std::vector<send::NodeMenuItem>& items) {
     for (const auto& item : items) {
-        QAction* action = menu_->addAction(QString::fromStdString(item.alias));
-        action->setData(QString::fromStdString(item.aeTitle));
+        QAction* action = menu_->addAction(Q(item.alias));
+        action->setData(Q(item.aeTitle));
         connect(action, &QAction::triggered, menu_, [this, item] { logic_->ChooseMenuItem(item); });
         menuItems_.push_back(action);
     }

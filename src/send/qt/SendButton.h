@@ -10,7 +10,7 @@
 
 namespace pelko::ui {
 
-class SendButton : public QPushButton {
+class SendButton : public QPushButton, private send::SendSwitch {
     Q_OBJECT
 public:
     explicit SendButton(QWidget* parent);
@@ -18,9 +18,11 @@ public:
 
     // Creates the send logic; a click before this does nothing.
     void bind(Shell& shell, config::Settings& settings, ErrorReporter& errors, dicom::Toolkit& toolkit,
-              const query::ResultGridView& grid, const send::NodeSlots& nodes, ActionGate& gate);
+              const query::StudySelection& grid, const send::NodeSlots& nodes, ActionGate& gate);
 
 private:
+    void disableSend() override { setEnabled(false); }
+
     std::unique_ptr<send::Sender> logic_;
 };
 
