@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/DicomLogSetup.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 
 namespace pelko {

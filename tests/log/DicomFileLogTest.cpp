@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "log/DicomFileLog.h"
+#include "support/FixedClock.h"
 #include "support/TempDir.h"
 
 namespace pelko {

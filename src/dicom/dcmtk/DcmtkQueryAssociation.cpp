@@ -7,6 +7,7 @@
 #include "dcmtk/dcmdata/dcdeftag.h"
 #include "dcmtk/dcmdata/dcuid.h"
 #include "dcmtk/dcmnet/diutil.h"
+#include "dicom/StatusWords.h"
 #include "dicom/dcmtk/DcmtkDataset.h"
 #include "dicom/dcmtk/DcmtkScu.h"
 
@@ -84,7 +85,8 @@ private:
 // C-MOVE on a kept association; remembers what the responses reported.
 class MoveScu : public Scu {
 public:
-    explicit MoveScu(const AssociationParameters& params) : Scu(params, params.timeouts.moveResponseSeconds) {}
+    explicit MoveScu(const AssociationParameters& params)
+        : Scu(params, params.timeouts.moveResponseSeconds) {}
 
     void ResetResponses() {
         finalStatus_.reset();
@@ -154,7 +156,7 @@ DatasetList DcmtkQueryAssociation::Find(const Dataset& identifier) {
     const bool ok = status == STATUS_Success || scu.cancelled_;
     if (!ok) {
         scu.Release();
-        throw StatusError(operation, status, DU_cfindStatusString(status), scu.finalComment_);
+        throw DicomError(status, StatusWords(Operation::Find, status));
     }
     scu.Release();
     return std::move(scu.results_);
@@ -182,8 +184,7 @@ MoveResult DcmtkQueryAssociation::Move(const std::string& studyUid, const std::s
     }
     const T_ASC_PresentationContextID context = moveScu_->ContextFor(kStudyRootMove, operation);
     moveScu_->ResetResponses();
-    const OFCondition cond =
-        moveScu_->sendMOVERequest(context, destination.c_str(), keys.get(), nullptr);
+    const OFCondition cond = moveScu_->sendMOVERequest(context, destination.c_str(), keys.get(), nullptr);
     if (cond.bad()) {
         DicomError error = NetworkError(operation, cond, params_.timeouts.moveResponseSeconds);
         moveScu_.reset();  // aborts what is left of the association
@@ -192,14 +193,14 @@ MoveResult DcmtkQueryAssociation::Move(const std::string& studyUid, const std::s
     MoveScu& scu = *moveScu_;
     if (!scu.finalStatus_) throw DicomError(kErrProtocol, operation + " failed: no final response");
     const Uint16 status = *scu.finalStatus_;
-    const std::string counts = std::to_string(scu.completed_) + " completed, " + std::to_string(scu.failed_) +
-                               " failed, " + std::to_string(scu.warning_) + " warning sub-operations";
-    if (status != STATUS_Success) {
-        std::string comment = scu.finalComment_.empty() ? counts : scu.finalComment_ + "; " + counts;
-        throw StatusError(operation, status, DU_cmoveStatusString(status), comment);
-    }
+    MoveCounts counts;
+    counts.completed = scu.completed_;
+    counts.failed = scu.failed_;
+    counts.warning = scu.warning_;
+    if (status != STATUS_Success)
+        throw DicomError(status, StatusWords(Operation::Move, status, destination, counts));
     if (scu.failed_ > 0 || scu.warning_ > 0) {
-        throw DicomError(kErrSubOperationsFailed, operation + " failed: " + counts);
+        throw DicomError(kErrSubOperationsFailed, SubOperationWords(destination, counts));
     }
     MoveResult result;
     result.counts.completed = scu.completed_;

@@ -6,6 +6,7 @@
 #include "dcmtk/dcmnet/cond.h"
 #include "dcmtk/dcmnet/dcmtrans.h"
 #include "dcmtk/dcmnet/dul.h"
+#include "dicom/StatusWords.h"
 
 namespace pelko::dicom::dcmtk {
 namespace {
@@ -89,7 +90,9 @@ std::string RejectText(const T_ASC_RejectParameters& rej) {
 }  // namespace
 
 Scu::Scu(const AssociationParameters& params, int dimseTimeoutSeconds)
-    : params_(params), peer_{params.calledAET, params.host, params.port}, dimseTimeoutSeconds_(dimseTimeoutSeconds) {
+    : params_(params),
+      peer_{params.calledAET, params.host, params.port},
+      dimseTimeoutSeconds_(dimseTimeoutSeconds) {
     setAETitle(params_.callingAET.c_str());
     setPeerAETitle(peer_.aet.c_str());
     setPeerHostName(peer_.host.c_str());
@@ -147,7 +150,8 @@ void Scu::Connect() {
     if (cond == DUL_ASSOCIATIONREJECTED) {
         const std::string reason = RejectReason();
         freeNetwork();
-        throw DicomError(kErrAssociationRejected, AssociationText() + " " + reason);
+        throw DicomError(kErrAssociationRejected,
+                         NetworkWords(NetworkFailure::Rejected, peer_.Text(), reason));
     }
     std::optional<DicomError> tlsError;
     if (tls_) tlsError = tls_->Failure(AssociationText(), cond, params_.timeouts.associationSeconds);

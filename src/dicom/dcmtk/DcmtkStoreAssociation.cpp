@@ -3,6 +3,7 @@
 #include "dcmtk/dcmdata/dcdeftag.h"
 #include "dcmtk/dcmdata/dcuid.h"
 #include "dcmtk/dcmnet/diutil.h"
+#include "dicom/StatusWords.h"
 #include "dicom/dcmtk/DcmtkDataset.h"
 #include "dicom/dcmtk/DcmtkScu.h"
 
@@ -51,7 +52,7 @@ void DcmtkStoreAssociation::Store(const std::string& sopInstanceUID, const Datas
         throw error;
     }
     if (status == STATUS_Success || DICOM_WARNING_STATUS(status)) return;
-    throw StatusError(operation, status, DU_cstoreStatusString(status));
+    throw DicomError(status, StatusWords(Operation::Store, status));
 }
 
 void DcmtkStoreAssociation::Close() {
