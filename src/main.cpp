@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "app/DataFolder.h"
+#include "app/DicomLogSetup.h"
 #include "app/GraphicalSession.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/SingleInstance.h"
@@ -53,6 +54,9 @@ int main(int argc, char* argv[]) {
     pelko::SystemClock clock;
     const std::filesystem::path programFolder = folder.toStdString();
     pelko::Logger logger(programFolder, clock);
+    // [Log] Dicom=1: the administrator's DICOM log, for the toolkit's lines.
+    const std::unique_ptr<pelko::DicomLog> dicomLog =
+        pelko::OpenDicomLog(programFolder, logger.folder(), clock);
     auto dcmtk = pelko::dicom::MakeDcmtkToolkit();
     // Network calls block their handler, not the window.
     pelko::dicom::PumpingToolkit toolkit(*dcmtk);

@@ -20,6 +20,10 @@ constexpr int kPathSize = 4096;
 
 }  // namespace
 
+bool DicomLogWanted(const std::filesystem::path& programFolder) {
+    return ReadIni("Log", "Dicom", "0", SettingsPath(programFolder), kIniSize) == "1";
+}
+
 Settings::Settings(std::filesystem::path programFolder, AppSettings& record, ErrorReporter& errors)
     : programFolder_(std::move(programFolder)), record_(record), errors_(errors) {}
 

@@ -11,6 +11,7 @@
 //   [Forward] Node0 ... Node100        "alias|AE title", up to the first empty
 //   [Active]  0 ... 7                  the node marks of the last close
 //   [Size]    SearchHeight             the window height in twips
+//   [Log]     Dicom                    "1": the DICOM log (Logs/Dicom.log), read at start
 #pragma once
 
 #include <cstdint>
@@ -46,6 +47,10 @@ struct SavedMark {
 };
 
 inline constexpr int kDefaultSearchHeightTwips = 10000;
+
+// [Log] Dicom of <program folder>/Settings.ini: on for "1" only, off when
+// absent or anything else. The dialog never writes it.
+bool DicomLogWanted(const std::filesystem::path& programFolder);
 
 class Settings {
 public:

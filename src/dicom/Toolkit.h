@@ -34,6 +34,7 @@ inline constexpr Tag StudyTime{0x0008, 0x0030};
 inline constexpr Tag AccessionNumber{0x0008, 0x0050};
 inline constexpr Tag QueryRetrieveLevel{0x0008, 0x0052};
 inline constexpr Tag Modality{0x0008, 0x0060};
+inline constexpr Tag ModalitiesInStudy{0x0008, 0x0061};
 inline constexpr Tag StudyDescription{0x0008, 0x1030};
 inline constexpr Tag PatientName{0x0010, 0x0010};
 inline constexpr Tag PatientID{0x0010, 0x0020};

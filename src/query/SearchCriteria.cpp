@@ -156,6 +156,9 @@ dicom::Dataset StudyIdentifier(const SearchCriteria& c, bool registeredDate) {
     a.Add(dicom::tags::StudyInstanceUID, "");
     a.Add(dicom::tags::StudyTime, "");
     a.Add(dicom::tags::Modality, "");
+    // Modality is a series attribute; archives that keep to the study level
+    // answer it empty or not at all, but fill Modalities in Study.
+    a.Add(dicom::tags::ModalitiesInStudy, "");
 
     std::string name = PatientNameCriterion(c);
     std::replace(name.begin(), name.end(), ' ', '^');

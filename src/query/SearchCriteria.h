@@ -77,7 +77,8 @@ std::optional<std::string> InputRefusal(const SearchCriteria& criteria);
 std::string StudyDateCriterion(const SearchCriteria& criteria);
 
 // The study-level C-FIND identifier for cleaned `criteria`, with Study
-// Instance UID, Study Time and Modality as return keys. With
+// Instance UID, Study Time, Modality and Modalities in Study as return
+// keys. With
 // `registeredDate` the study date goes to the archive's registered date,
 // and the Study Date stays an empty return key.
 dicom::Dataset StudyIdentifier(const SearchCriteria& criteria, bool registeredDate);

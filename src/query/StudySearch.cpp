@@ -10,6 +10,7 @@
 #include "log/Error.h"
 #include "log/ErrorReport.h"
 #include "query/ArchivePeer.h"
+#include "query/ModalityText.h"
 #include "query/ResultGridView.h"
 
 namespace pelko::query {
@@ -186,7 +187,7 @@ void StudySearch::fillGrid() {
             .studyTime = a.Item(dicom::tags::StudyTime),
             .description = study.StudyDescription(),
             .accessionNumber = study.AccessionNumber(),
-            .modality = a.Item(dicom::tags::Modality),
+            .modality = ModalityText(study),
         });
     }
 }

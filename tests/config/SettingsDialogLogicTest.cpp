@@ -233,7 +233,7 @@ TEST_F(SettingsDialogLogicTest, CancelWritesNothingEvenAfterEdits) {
     EXPECT_EQ(nodeRebuilds, 0);
 }
 
-// The dialog does not know the TLS keys: they stay as they were, byte for
+// The dialog does not know the TLS keys nor [Log] Dicom: they stay as they were, byte for
 // byte, like every other line it does not write.
 TEST_F(SettingsDialogLogicTest, SaveWritesEveryKeyInPlaceAndLeavesTheRestOfTheFileAlone) {
     WriteBytes(ini(),
@@ -261,7 +261,9 @@ TEST_F(SettingsDialogLogicTest, SaveWritesEveryKeyInPlaceAndLeavesTheRestOfTheFi
                "; more nodes go here\r\n"
                "\r\n"
                "[Size]\r\n"
-               "SearchHeight=9000\r\n");
+               "SearchHeight=9000\r\n"
+               "[Log]\r\n"
+               "Dicom=1\r\n");
     setNodeList({"A|AA", "B|BB", "C|CC", "D|DD", "E|EE"});
     open();
     logic->RowSelected(1);
@@ -302,6 +304,8 @@ TEST_F(SettingsDialogLogicTest, SaveWritesEveryKeyInPlaceAndLeavesTheRestOfTheFi
               "\r\n"
               "[Size]\r\n"
               "SearchHeight=9000\r\n"
+              "[Log]\r\n"
+              "Dicom=1\r\n"
               "[General]\r\n"
               "Forward=1\r\n"
               "Registered=0\r\n");

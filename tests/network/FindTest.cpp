@@ -325,56 +325,57 @@ TEST_P(FindFailure, IsADicomErrorNamingPeerAndCause) {
 
 INSTANTIATE_TEST_SUITE_P(
     , FindFailure,
-    ::testing::Values(FailureCase{"RefusedStatusA700",
-                                  PeerKind::kTestScp,
-                                  Behaviour([](auto& b) {
-                                      b.matches = 2;
-                                      b.findStatus = 0xA700;
-                                  }),
-                                  0xA700,
-                                  {"C-FIND on {peer} failed: status 0xA700"}},
-                      FailureCase{"UnableToProcessC001",
-                                  PeerKind::kTestScp,
-                                  Behaviour([](auto& b) { b.findStatus = 0xC001; }),
-                                  0xC001,
-                                  {"C-FIND on {peer} failed: status 0xC001"}},
-                      FailureCase{"SilentArchive",
-                                  PeerKind::kTestScp,
-                                  Behaviour([](auto& b) { b.neverAnswer = true; }),
-                                  dicom::kErrTimeout,
-                                  {"C-FIND on {peer} failed: time-out"}},
-                      FailureCase{"SlowArchive",
-                                  PeerKind::kTestScp,
-                                  Behaviour([](auto& b) {
-                                      b.matches = 3;
-                                      b.answerDelay = std::chrono::milliseconds(2500);
-                                  }),
-                                  dicom::kErrTimeout,
-                                  {"C-FIND on {peer} failed: time-out"}},
-                      FailureCase{"AbortedAfterThreeMatches",
-                                  PeerKind::kTestScp,
-                                  Behaviour([](auto& b) {
-                                      b.matches = 10;
-                                      b.abortAfter = 3;
-                                  }),
-                                  dicom::kErrAssociationAborted,
-                                  {"C-FIND on {peer} failed: association aborted"}},
-                      FailureCase{
-                          "RefusedAssociation",
-                          PeerKind::kTestScp,
-                          Behaviour([](auto& b) { b.refuseAssociation = true; }),
-                          dicom::kErrAssociationRejected,
-                          {"Association from PELKO to {peer} rejected", "called AE title not recognized"}},
-                      FailureCase{"ClosedPort",
-                                  PeerKind::kClosedPort,
-                                  {},
-                                  dicom::kErrNoConnection,
-                                  {"Association from PELKO to {peer} failed: no connection"}},
-                      FailureCase{"NoAssociationAnswer",
-                                  PeerKind::kSilentListener,
-                                  {},
-                                  dicom::kErrTimeout,
-                                  {"Association from PELKO to {peer} failed: time-out"}}),
+    ::testing::Values(
+        FailureCase{"RefusedStatusA700",
+                    PeerKind::kTestScp,
+                    Behaviour([](auto& b) {
+                        b.matches = 2;
+                        b.findStatus = 0xA700;
+                    }),
+                    0xA700,
+                    {"The archive is out of resources and refused the search", "(status 0xA700)."}},
+        FailureCase{"UnableToProcessC001",
+                    PeerKind::kTestScp,
+                    Behaviour([](auto& b) { b.findStatus = 0xC001; }),
+                    0xC001,
+                    {"The archive was unable to process the search", "(status 0xC001)."}},
+        FailureCase{"SilentArchive",
+                    PeerKind::kTestScp,
+                    Behaviour([](auto& b) { b.neverAnswer = true; }),
+                    dicom::kErrTimeout,
+                    {"The archive stopped answering", "(C-FIND on {peer}: no answer within 1 s)."}},
+        FailureCase{"SlowArchive",
+                    PeerKind::kTestScp,
+                    Behaviour([](auto& b) {
+                        b.matches = 3;
+                        b.answerDelay = std::chrono::milliseconds(2500);
+                    }),
+                    dicom::kErrTimeout,
+                    {"The archive stopped answering", "(C-FIND on {peer}: no answer within 1 s)."}},
+        FailureCase{"AbortedAfterThreeMatches",
+                    PeerKind::kTestScp,
+                    Behaviour([](auto& b) {
+                        b.matches = 10;
+                        b.abortAfter = 3;
+                    }),
+                    dicom::kErrAssociationAborted,
+                    {"C-FIND on {peer} failed: association aborted"}},
+        FailureCase{"RefusedAssociation",
+                    PeerKind::kTestScp,
+                    Behaviour([](auto& b) { b.refuseAssociation = true; }),
+                    dicom::kErrAssociationRejected,
+                    {"The archive {peer} refused the association", "called AE title not recognized)."}},
+        FailureCase{"ClosedPort",
+                    PeerKind::kClosedPort,
+                    {},
+                    dicom::kErrNoConnection,
+                    {"Association from PELKO to {peer} failed: no connection"}},
+        FailureCase{
+            "NoAssociationAnswer",
+            PeerKind::kSilentListener,
+            {},
+            dicom::kErrTimeout,
+            {"The archive stopped answering", "(Association from PELKO to {peer}: no answer within 1 s)."}}),
     [](const auto& info) { return info.param.name; });
 
 }  // namespace

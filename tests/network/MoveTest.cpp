@@ -40,7 +40,7 @@ struct MoveFailureCase {
     std::uint16_t completed, failed, warning;
     std::string errorComment;
     std::int32_t number;
-    std::string statusPart;  // after "C-MOVE of study 1.2.3 to DEST9 on {peer} failed: "
+    std::string statusPart;  // part of the words
 };
 void PrintTo(const MoveFailureCase& c, std::ostream* os) {
     *os << c.name;
@@ -62,13 +62,7 @@ TEST_P(MoveFailure, IsADicomErrorAndTheAssociationServesTheNextMove) {
     const DicomError error = ExpectDicomError([&] { query->Move("1.2.3", "DEST9"); });
 
     EXPECT_EQ(error.number(), c.number) << error.what();
-    const std::string expected =
-        "C-MOVE of study 1.2.3 to DEST9 on TESTSCP (127.0.0.1:" + std::to_string(scp.port()) +
-        ") failed: " + c.statusPart;
-    EXPECT_EQ(std::string(error.what()).rfind(expected, 0), 0u) << error.what() << "\nexpected: " << expected;
-    if (!c.errorComment.empty()) {
-        EXPECT_NE(std::string(error.what()).find(c.errorComment), std::string::npos);
-    }
+    EXPECT_NE(std::string(error.what()).find(c.statusPart), std::string::npos) << error.what();
 
     // A failed status leaves the association usable.
     EXPECT_THROW(query->Move("1.2.4", "DEST9"), DicomError);
@@ -79,15 +73,23 @@ TEST_P(MoveFailure, IsADicomErrorAndTheAssociationServesTheNextMove) {
 INSTANTIATE_TEST_SUITE_P(
     , MoveFailure,
     ::testing::Values(
-        MoveFailureCase{"UnknownDestination", 0xA801, 0, 0, 0, "", 0xA801, "status 0xA801"},
-        MoveFailureCase{"UnableToProcess", 0xC000, 0, 0, 0, "no such study", 0xC000, "status 0xC000"},
-        MoveFailureCase{"OutOfResources", 0xA701, 0, 0, 0, "", 0xA701, "status 0xA701"},
-        MoveFailureCase{"WarningSomeFailed", 0xB000, 2, 1, 0, "", 0xB000, "status 0xB000"},
-        MoveFailureCase{"Cancelled", 0xFE00, 0, 0, 0, "", 0xFE00, "status 0xFE00"},
+        MoveFailureCase{
+            "UnknownDestination", 0xA801, 0, 0, 0, "", 0xA801,
+            "The archive does not know the destination DEST9; its administrator must add DEST9 as a move "
+            "destination (status 0xA801)."},
+        MoveFailureCase{"UnableToProcess", 0xC000, 0, 0, 0, "no such study", 0xC000,
+                        "unable to process sending to DEST9; the cause is in the archive's log"},
+        MoveFailureCase{"OutOfResources", 0xA701, 0, 0, 0, "", 0xA701,
+                        "out of resources and could not work out which images to send to DEST9"},
+        MoveFailureCase{
+            "WarningSomeFailed", 0xB000, 2, 1, 0, "", 0xB000,
+            "1 of 3 images could not be sent to DEST9; the archive's log says why (status 0xB000)."},
+        MoveFailureCase{"Cancelled", 0xFE00, 0, 0, 0, "", 0xFE00,
+                        "The archive cancelled sending to DEST9 (status 0xFE00)."},
         MoveFailureCase{"SuccessWithFailedSubOperations", 0x0000, 3, 2, 0, "", dicom::kErrSubOperationsFailed,
-                        "3 completed, 2 failed, 0 warning sub-operations"},
+                        "2 of 5 images could not be sent to DEST9"},
         MoveFailureCase{"SuccessWithWarningSubOperations", 0x0000, 3, 0, 1, "",
-                        dicom::kErrSubOperationsFailed, "3 completed, 0 failed, 1 warning sub-operations"}),
+                        dicom::kErrSubOperationsFailed, "1 of 4 images could not be sent to DEST9"}),
     [](const auto& info) { return info.param.name; });
 
 TEST(Move, WithoutStudyUidSendsNothing) {

@@ -125,8 +125,7 @@ TEST_F(AgainstOrthanc, MoveToUnknownDestinationIsADicomError) {
 
     const auto status = static_cast<std::uint32_t>(error.number());
     EXPECT_TRUE((status & 0xF000) == 0xC000 || (status & 0xF000) == 0xA000) << error.what();
-    EXPECT_NE(std::string(error.what()).find("C-MOVE of study " + kSmithJane + " to NOWHERE on ORTHANC"),
-              std::string::npos)
+    EXPECT_NE(std::string(error.what()).find("must add NOWHERE as a move destination"), std::string::npos)
         << error.what();
 }
 
@@ -137,8 +136,7 @@ TEST_F(AgainstOrthanc, StoredRedirectRequestIsRefused) {
     request.Attributes().Add(tags::RedirectMarker, "REDIRECT");
     request.Attributes().Add(tags::RedirectStudyUID, kSmithJohn);
 
-    const DicomError error =
-        ExpectDicomError([&] { store->Store("2.25.4711", request); });
+    const DicomError error = ExpectDicomError([&] { store->Store("2.25.4711", request); });
 
     EXPECT_EQ(error.number(), 0xA700) << error.what();
     store->Close();

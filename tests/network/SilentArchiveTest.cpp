@@ -35,45 +35,43 @@ TEST_P(SilentArchive, FailsWhenTheResponseTimeOutRunsOutAndClosesTheConnection) 
     dicom::Timeouts timeouts = ShortTimeouts(1);
     timeouts.associationSeconds = 60;
 
-    auto call = std::async(std::launch::async, [&] {
-        return ExpectDicomError([&] { GetParam().request(scp, timeouts); });
-    });
+    auto call = std::async(std::launch::async,
+                           [&] { return ExpectDicomError([&] { GetParam().request(scp, timeouts); }); });
     ASSERT_EQ(call.wait_for(std::chrono::seconds(timeouts.associationSeconds / 2)), std::future_status::ready)
         << "the failed call waited on for the silent peer";
     const dicom::DicomError error = call.get();
     EXPECT_EQ(error.number(), dicom::kErrTimeout) << error.what();
-    EXPECT_EQ(std::string(error.what()).rfind(GetParam().operation, 0), 0u) << error.what();
+    EXPECT_NE(std::string(error.what()).find("(" + GetParam().operation), std::string::npos) << error.what();
 
     // The hung archive sees the connection closed, without reading a byte.
     ASSERT_TRUE(scp.WaitForEnded(1));
     EXPECT_EQ(scp.Record().otherEnd, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    , SilentArchive,
-    ::testing::Values(
-        SilentCase{"Find",
-                   [](const TestScp& scp, const dicom::Timeouts& t) {
-                       auto query = NewQuery(scp.port(), scp.aet(), t);
-                       query->Find(ReturnKeys());
-                   },
-                   "C-FIND on "},
-        SilentCase{"Move",
-                   [](const TestScp& scp, const dicom::Timeouts& t) {
-                       auto query = NewQuery(scp.port(), scp.aet(), t);
-                       query->Move("1.2.3", "DEST1");
-                   },
-                   "C-MOVE of study 1.2.3 to DEST1 on "},
-        SilentCase{"Store",
-                   [](const TestScp& scp, const dicom::Timeouts& t) {
-                       auto store = NewStore(scp.port(), scp.aet(), t);
-                       store->Open("1.2.840.10008.5.1.4.1.1.1");
-                       dicom::Dataset request;
-                       request.Attributes().Add(dicom::tags::RedirectMarker, "REDIRECT");
-                       store->Store("2.25.7", request);
-                   },
-                   "C-STORE of 2.25.7 on "}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(, SilentArchive,
+                         ::testing::Values(SilentCase{"Find",
+                                                      [](const TestScp& scp, const dicom::Timeouts& t) {
+                                                          auto query = NewQuery(scp.port(), scp.aet(), t);
+                                                          query->Find(ReturnKeys());
+                                                      },
+                                                      "C-FIND on "},
+                                           SilentCase{"Move",
+                                                      [](const TestScp& scp, const dicom::Timeouts& t) {
+                                                          auto query = NewQuery(scp.port(), scp.aet(), t);
+                                                          query->Move("1.2.3", "DEST1");
+                                                      },
+                                                      "C-MOVE of study 1.2.3 to DEST1 on "},
+                                           SilentCase{"Store",
+                                                      [](const TestScp& scp, const dicom::Timeouts& t) {
+                                                          auto store = NewStore(scp.port(), scp.aet(), t);
+                                                          store->Open("1.2.840.10008.5.1.4.1.1.1");
+                                                          dicom::Dataset request;
+                                                          request.Attributes().Add(
+                                                              dicom::tags::RedirectMarker, "REDIRECT");
+                                                          store->Store("2.25.7", request);
+                                                      },
+                                                      "C-STORE of 2.25.7 on "}),
+                         [](const auto& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace pelko::test

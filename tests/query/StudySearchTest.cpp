@@ -98,6 +98,7 @@ TEST_F(StudySearchTest, IdentifierCarriesTheCriteriaInOrder) {
         {tags::StudyInstanceUID, ""},
         {tags::StudyTime, ""},
         {tags::Modality, ""},
+        {tags::ModalitiesInStudy, ""},
         {tags::PatientName, "Smith^John"},
         {tags::PatientID, "4711"},
         {tags::PatientSex, "F"},

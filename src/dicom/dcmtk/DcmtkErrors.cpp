@@ -5,6 +5,7 @@
 #include "dcmtk/dcmdata/dcdatset.h"
 #include "dcmtk/dcmdata/dcdeftag.h"
 #include "dcmtk/dcmnet/cond.h"
+#include "dicom/StatusWords.h"
 
 namespace pelko::dicom::dcmtk {
 
@@ -23,8 +24,9 @@ DicomError NetworkError(const std::string& operation, const OFCondition& cond, i
     std::int32_t number = kErrProtocol;
     std::string reason;
     if (cond == DIMSE_NODATAAVAILABLE || cond == DUL_READTIMEOUT) {
-        number = kErrTimeout;
-        reason = "time-out, no answer within " + std::to_string(waitSeconds) + " s";
+        return DicomError(kErrTimeout, NetworkWords(NetworkFailure::NoAnswer, "",
+                                                    operation + ": no answer within " +
+                                                        std::to_string(waitSeconds) + " s"));
     } else if (cond.module() == OFM_dcmnet && cond.code() == DULC_TCPINITERROR) {
         // Connection refused, host unreachable or connect time-out.
         number = kErrNoConnection;
