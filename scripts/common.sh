@@ -6,11 +6,6 @@ set -euo pipefail
 PELKO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PELKO_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libdcmtk-dev libssl-dev dcmtk libgtest-dev
                 libgmock-dev fonts-dejavu-core)
-# For now: Debian 13's DCMTK CMake files name the image libraries of DCMTK
-# (libtiff, libpng, libjpeg among them) as link dependencies, but
-# libdcmtk-dev does not pull in their -dev packages. Drop this line once the
-# build links only the DCMTK libraries it uses and configures without them.
-PELKO_PACKAGES+=(libtiff-dev libpng-dev libjpeg-dev)
 
 # Warnings are errors only in CI (which sets CI=true): a newer compiler on a
 # user's machine must not stop the build. PELKO_WERROR=ON or OFF overrides.
