@@ -57,7 +57,7 @@ int main(int argc, char* argv[]) {
     // [Log] Dicom=1: the administrator's DICOM log, for the toolkit's lines.
     const std::unique_ptr<pelko::DicomLog> dicomLog =
         pelko::OpenDicomLog(programFolder, logger.folder(), clock);
-    auto dcmtk = pelko::dicom::MakeDcmtkToolkit();
+    auto dcmtk = pelko::dicom::MakeDcmtkToolkit(dicomLog.get());
     // Network calls block their handler, not the window.
     pelko::dicom::PumpingToolkit toolkit(*dcmtk);
 
@@ -66,8 +66,11 @@ int main(int argc, char* argv[]) {
     window.load();
     window.show();
     // What can wait for the first paint; it runs before the first click.
-    QTimer::singleShot(0, [&programFolder] {
+    QTimer::singleShot(0, [&programFolder, &dicomLog] {
         pelko::dicom::InitializeDcmtkProcess();
+        // OFLog::configure there sets DCMTK's loggers anew; the network
+        // logger goes to the DICOM log again.
+        if (dicomLog) pelko::dicom::RouteDcmtkNetworkLog(dicomLog.get());
         pelko::config::RemoveLeftoverTempFiles(pelko::config::SettingsPath(programFolder));
     });
     return QApplication::exec();
