@@ -106,11 +106,10 @@ TEST_P(WindowOverTheNetwork, SearchFillsTheGridAndSendMovesTheStudy) {
     const std::string archive = orthanc.aet() + " (127.0.0.1:" + std::to_string(orthanc.dicomPort()) + ")";
     for (const std::string& part : {
              "Association from " + std::string(kOurAet) + " to " + archive + " accepted, no TLS",
-             "C-FIND on " + archive + ": identifier (0008,0052)=STUDY",
+             "C-FIND on " + archive + ": identifier ",
              "(0010,0010)=Doe*",
              "C-MOVE of study " + uid + " to DEST1 on " + archive +
                  ": status 0x0000 (Success), 1 completed, 0 failed, 0 warning",
-             std::string("DCMTK INFO: "),
          }) {
         EXPECT_NE(text.find(part), std::string::npos) << "lacks: " << part << "\n" << text;
     }
