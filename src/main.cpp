@@ -66,11 +66,10 @@ int main(int argc, char* argv[]) {
     window.load();
     window.show();
     // What can wait for the first paint; it runs before the first click.
-    QTimer::singleShot(0, [&programFolder, &dicomLog] {
+    // OFLog::configure there sets DCMTK's root logger only: the network
+    // logger keeps its route to the DICOM log.
+    QTimer::singleShot(0, [&programFolder] {
         pelko::dicom::InitializeDcmtkProcess();
-        // OFLog::configure there sets DCMTK's loggers anew; the network
-        // logger goes to the DICOM log again.
-        if (dicomLog) pelko::dicom::RouteDcmtkNetworkLog(dicomLog.get());
         pelko::config::RemoveLeftoverTempFiles(pelko::config::SettingsPath(programFolder));
     });
     return QApplication::exec();

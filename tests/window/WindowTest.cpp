@@ -70,7 +70,6 @@ TEST_P(WindowOverTheNetwork, SearchFillsTheGridAndSendMovesTheStudy) {
     const auto dicomLog = OpenDicomLog(dir.path(), logger.folder(), clock);
     const auto dcmtk = dicom::MakeDcmtkToolkit(dicomLog.get());
     dicom::InitializeDcmtkProcess();
-    if (dicomLog) dicom::RouteDcmtkNetworkLog(dicomLog.get());
     dicom::PumpingToolkit toolkit(*dcmtk);
     ui::MainWindow window({dir.path(), clock, logger, toolkit});
     BoxCloser boxes;
@@ -107,7 +106,7 @@ TEST_P(WindowOverTheNetwork, SearchFillsTheGridAndSendMovesTheStudy) {
     for (const std::string& part : {
              "Association from " + std::string(kOurAet) + " to " + archive + " accepted, no TLS",
              "C-FIND on " + archive + ": identifier ",
-             "(0010,0010)=Doe*",
+             std::string("(0010,0010)=Doe*"),
              "C-MOVE of study " + uid + " to DEST1 on " + archive +
                  ": status 0x0000 (Success), 1 completed, 0 failed, 0 warning",
          }) {
