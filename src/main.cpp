@@ -57,7 +57,7 @@ int main(int argc, char* argv[]) {
     // [Log] Dicom=1: the administrator's DICOM log, for the toolkit's lines.
     const std::unique_ptr<pelko::DicomLog> dicomLog =
         pelko::OpenDicomLog(programFolder, logger.folder(), clock);
-    auto dcmtk = pelko::dicom::MakeDcmtkToolkit();
+    auto dcmtk = pelko::dicom::MakeDcmtkToolkit(dicomLog.get());
     // Network calls block their handler, not the window.
     pelko::dicom::PumpingToolkit toolkit(*dcmtk);
 
@@ -66,6 +66,8 @@ int main(int argc, char* argv[]) {
     window.load();
     window.show();
     // What can wait for the first paint; it runs before the first click.
+    // OFLog::configure there sets DCMTK's root logger only: the network
+    // logger keeps its route to the DICOM log.
     QTimer::singleShot(0, [&programFolder] {
         pelko::dicom::InitializeDcmtkProcess();
         pelko::config::RemoveLeftoverTempFiles(pelko::config::SettingsPath(programFolder));

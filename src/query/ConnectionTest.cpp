@@ -3,6 +3,7 @@
 #include "base/ActionGate.h"
 #include "base/Shell.h"
 #include "config/Settings.h"
+#include "dicom/StatusWords.h"
 #include "log/ErrorReport.h"
 #include "query/ArchivePeer.h"
 
@@ -50,7 +51,7 @@ std::string Plainly(const dicom::AssociationParameters& archive, const ErrorInfo
             }
             return "The archive at " + where + " accepted the connection but did not answer in time.";
         case dicom::kErrTlsHandshake:
-            return "The TLS handshake failed: " + After(d, "TLS handshake failed: ");
+            return "The TLS handshake failed: " + dicom::NetworkCause(d);
         case dicom::kErrTlsSettings:
             return "The TLS settings cannot be used: " + After(d, "TLS settings: ");
         case dicom::kErrAssociationAborted:

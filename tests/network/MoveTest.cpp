@@ -77,8 +77,9 @@ INSTANTIATE_TEST_SUITE_P(
             "UnknownDestination", 0xA801, 0, 0, 0, "", 0xA801,
             "The archive does not know the destination DEST9; its administrator must add DEST9 as a move "
             "destination (status 0xA801)."},
+        // The archive's Error Comment follows the words.
         MoveFailureCase{"UnableToProcess", 0xC000, 0, 0, 0, "no such study", 0xC000,
-                        "unable to process sending to DEST9; the cause is in the archive's log"},
+                        "as a move destination (status 0xC000). The archive said: no such study."},
         MoveFailureCase{"OutOfResources", 0xA701, 0, 0, 0, "", 0xA701,
                         "out of resources and could not work out which images to send to DEST9"},
         MoveFailureCase{

@@ -1,5 +1,6 @@
 // File, "Test connection" over the fake toolkit: what the user reads and
 // what the log keeps for each outcome, and which parameters the C-ECHO gets.
+#include "dicom/StatusWords.h"
 #include "query/ConnectionTest.h"
 #include "query/SearchFixture.h"
 
@@ -48,9 +49,9 @@ TEST_F(ConnectionTestTest, EachOutcomeIsExplainedAndEachFailureLogged) {
          "in time."},
         {"certificate",
          DicomError(dicom::kErrTlsHandshake,
-                    kAssociation +
-                        "failed: TLS handshake failed: the archive's certificate was not accepted: "
-                        "self-signed certificate (certificate /CN=127.0.0.1)"),
+                    dicom::NetworkWords(dicom::NetworkFailure::TlsRefused, "ARCHIVE (127.0.0.1:11112)",
+                                        "the archive's certificate was not accepted: self-signed certificate "
+                                        "(certificate /CN=127.0.0.1)")),
          "error: The TLS handshake failed: the archive's certificate was not accepted: self-signed "
          "certificate "
          "(certificate /CN=127.0.0.1)"},

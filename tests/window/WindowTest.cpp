@@ -9,7 +9,11 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTableView>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
+#include "app/DicomLogSetup.h"
 #include "app/qt/MainWindow.h"
 #include "dicom/PumpingToolkit.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
@@ -37,7 +41,16 @@ public:
     std::vector<std::string> texts;
 };
 
-TEST(WindowOverTheNetwork, SearchFillsTheGridAndSendMovesTheStudy) {
+std::string ReadText(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// With [Log] Dicom=1 or without the key.
+class WindowOverTheNetwork : public ::testing::TestWithParam<bool> {};
+
+TEST_P(WindowOverTheNetwork, SearchFillsTheGridAndSendMovesTheStudy) {
+    const bool dicomLogOn = GetParam();
     StoreScpFixture destination("DEST1");
     OrthancFixture orthanc({{"DEST1", destination.port()}});
     const std::string uid = "1.2.826.0.1.3680043.9.7311.710.1";
@@ -49,11 +62,14 @@ TEST(WindowOverTheNetwork, SearchFillsTheGridAndSendMovesTheStudy) {
     ini.archiveAet = orthanc.aet();
     ini.archivePort = orthanc.dicomPort();
     ini.nodes = {"First|DEST1"};
-    WriteBytes(dir / "Settings.ini", SettingsText(ini));
+    WriteBytes(dir / "Settings.ini", SettingsText(ini) + (dicomLogOn ? "[Log]\r\nDicom=1\r\n" : ""));
 
+    // As main() wires it, DCMTK's process set-up after the toolkit.
     SystemClock clock;
     Logger logger(dir.path(), clock);
-    const auto dcmtk = dicom::MakeDcmtkToolkit();
+    const auto dicomLog = OpenDicomLog(dir.path(), logger.folder(), clock);
+    const auto dcmtk = dicom::MakeDcmtkToolkit(dicomLog.get());
+    dicom::InitializeDcmtkProcess();
     dicom::PumpingToolkit toolkit(*dcmtk);
     ui::MainWindow window({dir.path(), clock, logger, toolkit});
     BoxCloser boxes;
@@ -81,7 +97,25 @@ TEST(WindowOverTheNetwork, SearchFillsTheGridAndSendMovesTheStudy) {
     ASSERT_TRUE(destination.WaitForFiles(1, std::chrono::seconds(20)));
     EXPECT_EQ(destination.StudyUIDs(), std::vector<std::string>{uid});
     qApp->removeEventFilter(&boxes);
+
+    const auto file = dir / "Logs/Dicom.log";
+    ASSERT_EQ(std::filesystem::exists(file), dicomLogOn);
+    if (!dicomLogOn) return;
+    const std::string text = ReadText(file);
+    const std::string archive = orthanc.aet() + " (127.0.0.1:" + std::to_string(orthanc.dicomPort()) + ")";
+    for (const std::string& part : {
+             "Association from " + std::string(kOurAet) + " to " + archive + " accepted, no TLS",
+             "C-FIND on " + archive + ": identifier ",
+             std::string("(0010,0010)=Doe*"),
+             "C-MOVE of study " + uid + " to DEST1 on " + archive +
+                 ": status 0x0000 (Success), 1 completed, 0 failed, 0 warning",
+         }) {
+        EXPECT_NE(text.find(part), std::string::npos) << "lacks: " << part << "\n" << text;
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(, WindowOverTheNetwork, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "DicomLog" : "NoDicomLog"; });
 
 }  // namespace
 }  // namespace pelko::test

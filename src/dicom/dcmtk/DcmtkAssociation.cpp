@@ -212,10 +212,11 @@ void Association::Open() {
         const std::string reason = RejectReason();
         Log(text + " " + reason);
         Close();
-        throw DicomError(kErrAssociationRejected, text + " " + reason);
+        throw DicomError(kErrAssociationRejected,
+                         NetworkWords(NetworkFailure::Rejected, peer_.Text(), reason));
     }
     std::optional<DicomError> tlsError;
-    if (tls_) tlsError = tls_->Failure(text, cond, acse);
+    if (tls_) tlsError = tls_->Failure(peer_.Text(), text, cond, acse);
     Fail(tlsError ? *tlsError : NetworkError(text, cond, acse));
 }
 

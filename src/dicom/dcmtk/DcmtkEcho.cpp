@@ -27,9 +27,10 @@ EchoResult DcmtkEcho(const AssociationParameters& params, DicomLog* log) {
     const auto answered = Clock::now();
     const std::unique_ptr<DcmDataset> statusDetail(detail);
     if (cond.bad()) assoc.Fail(NetworkError(operation, cond, wait));
-    assoc.LogOperation(operation, "status " + StatusHex(status), sent);
+    const std::string comment = ErrorComment(detail);
+    assoc.LogOperation(operation, "status " + StatusHex(status) + Said(comment), sent);
     assoc.Release();
-    if (status != STATUS_Success) throw StatusError(operation, status, "", ErrorComment(detail));
+    if (status != STATUS_Success) throw StatusError(Operation::Echo, status, comment);
     return EchoResult{duration_cast<microseconds>(answered - sent),
                       duration_cast<microseconds>(Clock::now() - start)};
 }

@@ -1,22 +1,13 @@
 #include "dicom/dcmtk/DcmtkErrors.h"
 
-#include <cstdio>
-
 #include "dcmtk/dcmdata/dcdatset.h"
 #include "dcmtk/dcmdata/dcdeftag.h"
 #include "dcmtk/dcmnet/cond.h"
-#include "dicom/StatusWords.h"
 
 namespace pelko::dicom::dcmtk {
 
 std::string Peer::Text() const {
     return aet + " (" + host + ":" + std::to_string(port) + ")";
-}
-
-std::string StatusHex(std::uint16_t status) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "0x%04X", static_cast<unsigned>(status));
-    return buf;
 }
 
 DicomError NetworkError(const std::string& operation, const OFCondition& cond, int waitSeconds) {
@@ -47,18 +38,21 @@ DicomError NetworkError(const std::string& operation, const OFCondition& cond, i
     return DicomError(number, operation + " failed: " + reason);
 }
 
-DicomError StatusError(const std::string& operation, std::uint16_t status, const std::string& statusText,
-                       const std::string& comment) {
-    std::string description = operation + " failed: status " + StatusHex(status);
-    if (!statusText.empty()) description += " (" + statusText + ")";
-    if (!comment.empty()) description += ": " + comment;
-    return DicomError(status, description);
+DicomError StatusError(Operation operation, std::uint16_t status, const std::string& comment,
+                       const std::string& destination, const MoveCounts& counts) {
+    std::string words = StatusWords(operation, status, destination, counts);
+    if (!comment.empty()) words += " The archive said: " + comment + (comment.ends_with('.') ? "" : ".");
+    return DicomError(status, words);
 }
 
 std::string ErrorComment(DcmDataset* statusDetail) {
     OFString comment;
     if (statusDetail != nullptr) statusDetail->findAndGetOFString(DCM_ErrorComment, comment);
     return comment.c_str();
+}
+
+std::string Said(const std::string& comment) {
+    return comment.empty() ? std::string() : ", the archive said: " + comment;
 }
 
 }  // namespace pelko::dicom::dcmtk

@@ -80,12 +80,12 @@ DatasetList FindStudies(const AssociationParameters& params, const Dataset& iden
     }
     if (!finalStatus) assoc.Fail(NetworkError(operation, cond, responseSeconds));
     const std::string status = StatusHex(*finalStatus) + " (" + DU_cfindStatusString(*finalStatus) + ")";
-    assoc.LogOperation(operation, "status " + status + ", " + matches, started);
+    assoc.LogOperation(operation, "status " + status + Said(comment) + ", " + matches, started);
     assoc.Release();
     // After the C-CANCEL the final status (normally Cancel, 0xFE00) is of no
     // concern: the results are complete.
     if (*finalStatus != STATUS_Success && !cancelledAt) {
-        throw StatusError(operation, *finalStatus, DU_cfindStatusString(*finalStatus), comment);
+        throw StatusError(Operation::Find, *finalStatus, comment);
     }
     return results;
 }

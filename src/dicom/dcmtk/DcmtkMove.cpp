@@ -85,22 +85,21 @@ MoveResult MoveStudy(Association& assoc, const std::string& operation, DcmDatase
             continue;
         }
         const Uint16 status = rsp.DimseStatus;
-        const std::string counts = CountsText(result.counts);
+        const std::string comment = ErrorComment(response.statusDetail.get());
         assoc.LogOperation(operation,
                            std::string(cancelledAt ? "cancelled, " : "") + "status " + StatusHex(status) +
-                               " (" + DU_cmoveStatusString(status) + "), " + counts,
+                               " (" + DU_cmoveStatusString(status) + ")" + Said(comment) + ", " +
+                               CountsText(result.counts),
                            started);
         if (cancelledAt) {
             result.cancel = MoveResult::Cancel::Confirmed;
             return result;
         }
         if (status != STATUS_Success) {
-            const std::string comment = ErrorComment(response.statusDetail.get());
-            throw StatusError(operation, status, DU_cmoveStatusString(status),
-                              (comment.empty() ? "" : comment + "; ") + counts + " sub-operations");
+            throw StatusError(Operation::Move, status, comment, destination, result.counts);
         }
         if (result.counts.failed > 0 || result.counts.warning > 0) {
-            throw DicomError(kErrSubOperationsFailed, operation + " failed: " + counts + " sub-operations");
+            throw DicomError(kErrSubOperationsFailed, SubOperationWords(destination, result.counts));
         }
         return result;
     }

@@ -64,12 +64,13 @@ void DcmtkStoreAssociation::Store(const std::string& sopInstanceUID, const Datas
         throw error;
     }
     const Uint16 status = response.DimseStatus;
+    const std::string comment = ErrorComment(detail);
     assoc_->LogOperation(operation,
                          "identifier " + IdentifierText(dataset) + ", status " + StatusHex(status) + " (" +
-                             DU_cstoreStatusString(status) + ")",
+                             DU_cstoreStatusString(status) + ")" + Said(comment),
                          started);
     if (status == STATUS_Success || DICOM_WARNING_STATUS(status)) return;
-    throw StatusError(operation, status, DU_cstoreStatusString(status), ErrorComment(detail));
+    throw StatusError(Operation::Store, status, comment);
 }
 
 void DcmtkStoreAssociation::Close() {

@@ -13,6 +13,7 @@
 #include "dcmtk/dcmnet/dcmtrans.h"
 #include "dcmtk/dcmtls/tlscond.h"
 #include "dcmtk/dcmtls/tlslayer.h"
+#include "dicom/StatusWords.h"
 #include "dicom/dcmtk/DcmtkAssociation.h"
 
 namespace pelko::dicom::dcmtk {
@@ -193,16 +194,17 @@ void TlsClient::BeginHandshake() {
     ERR_clear_error();
 }
 
-std::optional<DicomError> TlsClient::Failure(const std::string& operation, const OFCondition& cond,
-                                             int waitSeconds) {
+std::optional<DicomError> TlsClient::Failure(const std::string& archive, const std::string& operation,
+                                             const OFCondition& cond, int waitSeconds) {
     const std::vector<unsigned long> errors = TakeOpenSslErrors();
     const auto error = [&](const std::string& what) {
-        return DicomError(kErrTlsHandshake, operation + " failed: TLS handshake failed: " + what);
+        return DicomError(kErrTlsHandshake, NetworkWords(NetworkFailure::TlsRefused, archive, what));
     };
     if (cond == DCMTLS_EC_TLSReadOperationDidNotComplete ||
         cond == DCMTLS_EC_TLSWriteOperationDidNotComplete) {
-        return DicomError(kErrTimeout, operation + " failed: TLS handshake: time-out, no answer within " +
-                                           std::to_string(waitSeconds) + " s");
+        return DicomError(kErrTimeout, NetworkWords(NetworkFailure::NoAnswer, "",
+                                                    operation + ": TLS handshake: no answer within " +
+                                                        std::to_string(waitSeconds) + " s"));
     }
     if (!verifyFailure_.empty()) {
         return error("the archive's certificate was not accepted: " + verifyFailure_);

@@ -48,7 +48,10 @@ public:
     // empties this thread's OpenSSL error queue: call right after the
     // failed request, on its thread.
     // A handshake without an answer within `waitSeconds` is kErrTimeout.
-    std::optional<DicomError> Failure(const std::string& operation, const OFCondition& cond, int waitSeconds);
+    // `archive` names the peer ("ORTHANC (127.0.0.1:4242)"), `operation` the
+    // association request.
+    std::optional<DicomError> Failure(const std::string& archive, const std::string& operation,
+                                      const OFCondition& cond, int waitSeconds);
 
 private:
     class Layer;
