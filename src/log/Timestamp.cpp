@@ -44,6 +44,11 @@ std::string FormatGeneralDate(const LocalDateTime& t, const std::string& localeN
         text += u' ';
         text += locale.toString(QTime(t.hour, t.minute, t.second), LongTimeFormatWithoutZone(locale));
     }
+    // Newer CLDR data (Qt 6.8) puts a narrow no-break space before "PM";
+    // the log files are ISO-8859-1, which has no such character.
+    for (QChar& c : text) {
+        if (c.category() == QChar::Separator_Space) c = u' ';
+    }
     return text.toStdString();
 }
 
