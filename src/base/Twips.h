@@ -7,6 +7,8 @@ namespace pelko {
 inline constexpr int kTwipsPerPixel = 15;
 
 // Twips to pixels at 96 dpi.
-constexpr int Px(int twips) { return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel; }
+constexpr int Px(int twips) {
+    return (twips + kTwipsPerPixel / 2) / kTwipsPerPixel;
+}
 
 }  // namespace pelko

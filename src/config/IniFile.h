@@ -22,7 +22,7 @@ std::string ReadIni(std::string_view section, std::string_view key, std::string_
 // file (when its folder exists), the section or the key as needed.
 // Returns false when the write could not be done; the file is then unchanged.
 [[nodiscard]] bool WriteIni(std::string_view section, std::string_view key, std::string_view value,
-              const std::filesystem::path& file);
+                            const std::filesystem::path& file);
 
 // Removes the temporary files that saves of `file` left in its folder when
 // their process ended in the middle of one (a crash, a kill). A file that a

@@ -19,10 +19,10 @@ namespace dicom {
 
 // Failures of the DICOM toolkit that carry no DIMSE status.
 enum ErrorNumber : std::int32_t {
-    kErrNoConnection = 1001,         // TCP connection refused or unreachable host
+    kErrNoConnection = 1001,  // TCP connection refused or unreachable host
     kErrAssociationRejected = 1002,
     kErrTimeout = 1003,
-    kErrAssociationAborted = 1004,   // peer aborted or dropped the connection
+    kErrAssociationAborted = 1004,  // peer aborted or dropped the connection
     kErrNoPresentationContext = 1005,
     kErrProtocol = 1006,             // any other network/DIMSE failure
     kErrSubOperationsFailed = 1007,  // C-MOVE reported failed or warning sub-operations

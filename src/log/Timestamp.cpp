@@ -36,7 +36,8 @@ QString ShortDateFormat(const QLocale& locale) {
 }  // namespace
 
 std::string FormatGeneralDate(const LocalDateTime& t, const std::string& localeName) {
-    const QLocale locale = localeName.empty() ? QLocale::system() : QLocale(QString::fromStdString(localeName));
+    const QLocale locale =
+        localeName.empty() ? QLocale::system() : QLocale(QString::fromStdString(localeName));
     const QDate date(static_cast<int>(t.date.year()), static_cast<int>(static_cast<unsigned>(t.date.month())),
                      static_cast<int>(static_cast<unsigned>(t.date.day())));
     QString text = locale.toString(date, ShortDateFormat(locale));

@@ -59,7 +59,9 @@ std::vector<std::string> LayeringViolations(const fs::path& src) {
             std::smatch m;
             if (!std::regex_search(line, m, include)) continue;
             const std::string target = m[2];
-            auto report = [&](const std::string& why) { found.push_back(file + ": " + target + " (" + why + ")"); };
+            auto report = [&](const std::string& why) {
+                found.push_back(file + ": " + target + " (" + why + ")");
+            };
             if (!from) {
                 report("file outside every room");
                 continue;

@@ -34,13 +34,13 @@ inline dicom::AssociationParameters PeerAt(int port, const std::string& aet,
     return peer;
 }
 
-inline std::unique_ptr<dicom::QueryAssociation> NewQuery(int port, const std::string& aet,
-                                                         const dicom::Timeouts& timeouts = ShortTimeouts(10)) {
+inline std::unique_ptr<dicom::QueryAssociation> NewQuery(
+    int port, const std::string& aet, const dicom::Timeouts& timeouts = ShortTimeouts(10)) {
     return dicom::MakeDcmtkToolkit()->newQueryAssociation(PeerAt(port, aet, timeouts));
 }
 
-inline std::unique_ptr<dicom::StoreAssociation> NewStore(int port, const std::string& aet,
-                                                         const dicom::Timeouts& timeouts = ShortTimeouts(10)) {
+inline std::unique_ptr<dicom::StoreAssociation> NewStore(
+    int port, const std::string& aet, const dicom::Timeouts& timeouts = ShortTimeouts(10)) {
     return dicom::MakeDcmtkToolkit()->newStoreAssociation(PeerAt(port, aet, timeouts));
 }
 

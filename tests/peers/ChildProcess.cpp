@@ -67,7 +67,8 @@ pid_t SpawnQuietly(const std::vector<std::string>& args, const std::vector<std::
     for (char** e = environ; *e; ++e) {
         const std::string entry(*e);
         const std::string name = entry.substr(0, entry.find('=') + 1);
-        if (std::none_of(extraEnv.begin(), extraEnv.end(), [&](const std::string& x) { return x.rfind(name, 0) == 0; }))
+        if (std::none_of(extraEnv.begin(), extraEnv.end(),
+                         [&](const std::string& x) { return x.rfind(name, 0) == 0; }))
             env.push_back(entry);
     }
     std::vector<char*> argv, envp;

@@ -36,7 +36,7 @@ public:
     void setStudyDate(std::optional<std::chrono::year_month_day> date) override { study = date; }
     void focusSearchButton() override { ++focusToSearch; }
 
-    query::SearchCriteria values;  // the fields; studyDates unused, see `study`
+    query::SearchCriteria values;                      // the fields; studyDates unused, see `study`
     std::optional<std::chrono::year_month_day> study;  // the study date picker
     int focusToSearch = 0;
 };

@@ -14,10 +14,12 @@ public:
     TimeoutToolkit(std::unique_ptr<dicom::Toolkit> inner, const dicom::Timeouts& timeouts)
         : inner_(std::move(inner)), timeouts_(timeouts) {}
 
-    std::unique_ptr<dicom::QueryAssociation> newQueryAssociation(const dicom::AssociationParameters& peer) override {
+    std::unique_ptr<dicom::QueryAssociation> newQueryAssociation(
+        const dicom::AssociationParameters& peer) override {
         return inner_->newQueryAssociation(withTimeouts(peer));
     }
-    std::unique_ptr<dicom::StoreAssociation> newStoreAssociation(const dicom::AssociationParameters& peer) override {
+    std::unique_ptr<dicom::StoreAssociation> newStoreAssociation(
+        const dicom::AssociationParameters& peer) override {
         return inner_->newStoreAssociation(withTimeouts(peer));
     }
     std::unique_ptr<dicom::UidGenerator> newUidGenerator() override { return inner_->newUidGenerator(); }

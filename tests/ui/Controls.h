@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QObject>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QObject>
 #include <QPushButton>
 #include <QString>
 #include <QTreeWidget>
