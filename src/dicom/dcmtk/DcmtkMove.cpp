@@ -17,10 +17,13 @@ constexpr std::chrono::milliseconds kSlice{100};
 
 // The counts of `rsp` merged into `counts`: what a response leaves out
 // keeps its earlier value, and no count goes below one received before
-// (Remaining, which counts down, excepted).
+// (Remaining, which counts down, excepted). A final response without
+// Remaining leaves it unknown: the last pending one's value is out of date.
 void Merge(MoveCounts& counts, const T_DIMSE_C_MoveRSP& rsp) {
     if ((rsp.opts & O_MOVE_NUMBEROFREMAININGSUBOPERATIONS) != 0) {
         counts.remaining = rsp.NumberOfRemainingSubOperations;
+    } else if (!DICOM_PENDING_STATUS(rsp.DimseStatus)) {
+        counts.remaining.reset();
     }
     counts.completed = std::max<int>(counts.completed, rsp.NumberOfCompletedSubOperations);
     counts.failed = std::max<int>(counts.failed, rsp.NumberOfFailedSubOperations);
