@@ -1,6 +1,9 @@
 # Installation and the Debian package.
 #
 #   <prefix>/lib/pelko/pelko        the program in a folder of its own
+#   <prefix>/lib/pelko/modules/pelko-dcmtk.so
+#                                   its DICOM module, loaded on the first
+#                                   network call
 #   <prefix>/lib/pelko/installed    the marker that makes it keep Settings.ini
 #                                   and Logs/ in each user's ~/.config/Pelko
 #   <prefix>/bin/pelko              a link to it, for the command line
@@ -43,6 +46,8 @@ add_custom_command(
 add_custom_target(pelko_packaging_files ALL DEPENDS "${pelko_pkg}/pelko.1.gz" "${pelko_pkg}/changelog.Debian.gz")
 
 install(TARGETS pelko RUNTIME DESTINATION "${PELKO_INSTALL_DIR}")
+install(TARGETS pelko_dicom_module LIBRARY DESTINATION "${PELKO_INSTALL_DIR}/modules"
+        PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 install(FILES "${pelko_pkg}/installed" DESTINATION "${PELKO_INSTALL_DIR}")
 install(CODE "
   set(root \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}\")

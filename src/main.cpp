@@ -1,6 +1,7 @@
 // Wires the program together: the logs, the DICOM toolkit and the main
 // window, guarded against a second running copy.
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
 #include <QStandardPaths>
 #include <QTimer>
@@ -15,8 +16,8 @@
 #include "app/qt/SingleInstance.h"
 #include "config/AppSettings.h"
 #include "config/IniFile.h"
+#include "dicom/ModuleToolkit.h"
 #include "dicom/PumpingToolkit.h"
-#include "dicom/dcmtk/DcmtkToolkit.h"
 #include "log/Clock.h"
 #include "log/Logger.h"
 
@@ -57,19 +58,20 @@ int main(int argc, char* argv[]) {
     // [Log] Dicom=1: the administrator's DICOM log, for the toolkit's lines.
     const std::unique_ptr<pelko::DicomLog> dicomLog =
         pelko::OpenDicomLog(programFolder, logger.folder(), clock);
-    auto dcmtk = pelko::dicom::MakeDcmtkToolkit(dicomLog.get());
-    // Network calls block their handler, not the window.
-    pelko::dicom::PumpingToolkit toolkit(*dcmtk);
+    // DCMTK is loaded with the first network call. Network calls block
+    // their handler, not the window.
+    const std::filesystem::path programDir =
+        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    pelko::dicom::ModuleToolkit toolkit(
+        programDir / pelko::dicom::kDicomModuleFile, dicomLog.get(),
+        [](pelko::dicom::Toolkit& loaded) { return std::make_unique<pelko::dicom::PumpingToolkit>(loaded); });
 
     pelko::ui::MainWindow window({programFolder, clock, logger, toolkit});
     instance.onSecondCopy([&window] { window.bringToFront(); });
     window.load();
     window.show();
     // What can wait for the first paint; it runs before the first click.
-    // OFLog::configure there sets DCMTK's root logger only: the network
-    // logger keeps its route to the DICOM log.
     QTimer::singleShot(0, [&programFolder] {
-        pelko::dicom::InitializeDcmtkProcess();
         pelko::config::RemoveLeftoverTempFiles(pelko::config::SettingsPath(programFolder));
     });
     return QApplication::exec();

@@ -35,6 +35,9 @@ enum ErrorNumber : std::int32_t {
     // The TLS settings cannot be used: a PEM file missing or unreadable, a
     // key that does not match its certificate, a certificate without its key.
     kErrTlsSettings = 1010,
+    // The DICOM module beside the program is missing, unreadable or of
+    // another build.
+    kErrToolkitModule = 1011,
 };
 
 }  // namespace dicom

@@ -56,6 +56,7 @@
 #include <vector>
 
 #include "app/qt/MainWindow.h"
+#include "dicom/ModuleToolkit.h"
 #include "dicom/PumpingToolkit.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
 #include "e2e/Workstation.h"
@@ -501,6 +502,9 @@ void StartUpRows() {
     fs::permissions(dir / "runtime", fs::perms::owner_all, fs::perm_options::replace);
     fs::create_directory(dir / "program");
     fs::copy_file(PELKO_BINARY, dir / "program" / "pelko");
+    fs::create_directories((dir / "program" / dicom::kDicomModuleFile).parent_path());
+    fs::copy_file(fs::path(PELKO_BINARY).parent_path() / dicom::kDicomModuleFile,
+                  dir / "program" / dicom::kDicomModuleFile);
 
     std::vector<double> ours, minimal, oursMb, minimalMb;
     for (int round = 0; round <= kRounds; ++round) {

@@ -1,6 +1,6 @@
-// The real main window as main() builds it, on the real DCMTK toolkit run
-// through the pumped waits, against Orthanc and a storescp destination:
-// driven by its controls' names, offscreen, as a user would.
+// The real main window as main() builds it, on the real DCMTK toolkit (the
+// built module, loaded on the first call) run through the pumped waits, against Orthanc and a storescp
+// destination: driven by its controls' names, offscreen, as a user would.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemModel>
@@ -15,8 +15,8 @@
 
 #include "app/DicomLogSetup.h"
 #include "app/qt/MainWindow.h"
+#include "dicom/ModuleToolkit.h"
 #include "dicom/PumpingToolkit.h"
-#include "dicom/dcmtk/DcmtkToolkit.h"
 #include "e2e/Workstation.h"
 #include "log/Clock.h"
 #include "peers/OrthancFixture.h"
@@ -64,13 +64,13 @@ TEST_P(WindowOverTheNetwork, SearchFillsTheGridAndSendMovesTheStudy) {
     ini.nodes = {"First|DEST1"};
     WriteBytes(dir / "Settings.ini", SettingsText(ini) + (dicomLogOn ? "[Log]\r\nDicom=1\r\n" : ""));
 
-    // As main() wires it, DCMTK's process set-up after the toolkit.
+    // As main() wires it.
     SystemClock clock;
     Logger logger(dir.path(), clock);
     const auto dicomLog = OpenDicomLog(dir.path(), logger.folder(), clock);
-    const auto dcmtk = dicom::MakeDcmtkToolkit(dicomLog.get());
-    dicom::InitializeDcmtkProcess();
-    dicom::PumpingToolkit toolkit(*dcmtk);
+    dicom::ModuleToolkit toolkit(PELKO_DICOM_MODULE, dicomLog.get(), [](dicom::Toolkit& loaded) {
+        return std::make_unique<dicom::PumpingToolkit>(loaded);
+    });
     ui::MainWindow window({dir.path(), clock, logger, toolkit});
     BoxCloser boxes;
     qApp->installEventFilter(&boxes);

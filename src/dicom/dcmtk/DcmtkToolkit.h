@@ -12,7 +12,7 @@ class DicomLog;
 
 namespace pelko::dicom {
 
-// DCMTK's process-wide state, set once from main() before any association:
+// DCMTK's process-wide state, set once before the first association:
 // SIGPIPE ignored (a peer that closed its end must give an error, not end
 // the program), TCP_NODELAY in the environment (a value set by the user is
 // kept), DCMTK's connect time-out, and its own log output sent nowhere

@@ -1,0 +1,64 @@
+#include "dicom/ModuleToolkit.h"
+
+#include <dlfcn.h>
+
+namespace pelko::dicom {
+namespace {
+
+[[noreturn]] void Fail(const std::filesystem::path& module, const std::string& why) {
+    throw DicomError(kErrToolkitModule, "Pelko's DICOM module " + module.string() +
+                                            " could not be loaded: " + why + ". Reinstall Pelko.");
+}
+
+}  // namespace
+
+const char* DicomModuleInterfaceId() {
+    return PELKO_DICOM_INTERFACE;
+}
+
+ModuleToolkit::ModuleToolkit(std::filesystem::path module, DicomLog* log, Wrap wrap)
+    : module_(std::move(module)), log_(log), wrap_(std::move(wrap)) {}
+
+ModuleToolkit::~ModuleToolkit() = default;
+
+Toolkit& ModuleToolkit::target() {
+    const std::lock_guard lock(mutex_);
+    if (target_ != nullptr) return *target_;
+    // Loading an already loaded module only counts it once more.
+    void* handle = ::dlopen(module_.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* why = ::dlerror();
+        Fail(module_, why != nullptr ? why : "unknown error");
+    }
+    auto* entry = reinterpret_cast<DicomModuleEntry*>(::dlsym(handle, kDicomModuleEntry));
+    if (entry == nullptr) {
+        ::dlclose(handle);
+        Fail(module_, "it is not a Pelko DICOM module");
+    }
+    loaded_.reset(entry(DicomModuleInterfaceId(), log_));
+    if (!loaded_) {
+        ::dlclose(handle);
+        Fail(module_, "it belongs to another build of Pelko");
+    }
+    if (wrap_) wrapped_ = wrap_(*loaded_);
+    target_ = wrapped_ ? wrapped_.get() : loaded_.get();
+    return *target_;
+}
+
+std::unique_ptr<QueryAssociation> ModuleToolkit::newQueryAssociation(const AssociationParameters& peer) {
+    return target().newQueryAssociation(peer);
+}
+
+std::unique_ptr<StoreAssociation> ModuleToolkit::newStoreAssociation(const AssociationParameters& peer) {
+    return target().newStoreAssociation(peer);
+}
+
+std::unique_ptr<UidGenerator> ModuleToolkit::newUidGenerator() {
+    return target().newUidGenerator();
+}
+
+EchoResult ModuleToolkit::Echo(const AssociationParameters& peer) {
+    return target().Echo(peer);
+}
+
+}  // namespace pelko::dicom
