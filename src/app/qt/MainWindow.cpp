@@ -84,7 +84,8 @@ void MainWindow::buildWidgets() {
     gridLayout->addWidget(grid_);
     connect(grid_, &ResultGridWidget::sendAllowed, sendButton_, &QWidget::setEnabled);
     sendButton_->bind(*this, settings_, errors_, services_.toolkit, *grid_, nodeButtons_->nodeSlots(), gate_);
-    sendButton_->setProgress(*new SendProgressWindow(this));
+    sendProgress_ = std::make_unique<SendProgressOnDemand>(this);
+    sendButton_->setProgress(*sendProgress_);
 }
 
 void MainWindow::buildMenus() {

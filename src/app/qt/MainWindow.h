@@ -35,6 +35,7 @@ class ResultGridWidget;
 class SearchPanel;
 class SearchPresets;
 class SendButton;
+class SendProgressOnDemand;
 
 // What the window is built from: the program folder, the clock, the logs
 // and the DICOM toolkit.
@@ -94,6 +95,7 @@ private:
     config::Settings settings_;
     std::unique_ptr<MainWindowLogic> logic_;
     std::unique_ptr<query::ConnectionTest> connectionTest_;
+    std::unique_ptr<SendProgressOnDemand> sendProgress_;
     bool unloaded_ = false;
     bool shownOnce_ = false;
     bool activatedOnce_ = false;

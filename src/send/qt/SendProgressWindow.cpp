@@ -112,4 +112,9 @@ void SendProgressWindow::closeEvent(QCloseEvent* event) {
     cancel();
 }
 
+void SendProgressOnDemand::Started(send::MoveMonitor& monitor) {
+    if (window_ == nullptr) window_ = new SendProgressWindow(parent_);
+    window_->Started(monitor);
+}
+
 }  // namespace pelko::ui

@@ -55,4 +55,21 @@ private:
     QPushButton* cancel_;
 };
 
+// The "Sending" window, made when the first send starts: a Pelko that sends
+// nothing never builds it.
+class SendProgressOnDemand : public send::SendProgress {
+public:
+    explicit SendProgressOnDemand(QWidget* parent) : parent_(parent) {}
+
+    void Started(send::MoveMonitor& monitor) override;
+    // The calls below come after Started, when the window exists.
+    void MoveStarted() override { window_->MoveStarted(); }
+    void CountsArrived() override { window_->CountsArrived(); }
+    void Finished() override { window_->Finished(); }
+
+private:
+    QWidget* parent_;
+    SendProgressWindow* window_ = nullptr;  // a child of parent_
+};
+
 }  // namespace pelko::ui
