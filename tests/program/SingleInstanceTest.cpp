@@ -76,8 +76,8 @@ bool WaitUntilListening(const QString& folder) {
     return false;
 }
 
-// The running copy's lock holds however old it is: Qt's default would take
-// a lock over once it is 30 s old.
+// The running copy's lock holds however old its file is (a lock by file age
+// would be taken over once it is 30 s old).
 TEST(SingleInstanceTest, SecondCopyEndsAtOnceWithoutWritingSettings) {
     for (const auto lockAge : {std::chrono::seconds(0), std::chrono::seconds(60)}) {
         SCOPED_TRACE(lockAge.count());
@@ -129,7 +129,8 @@ TEST(SingleInstanceTest, StartsOverACrashedCopysLockAndAnotherUsersLockInTheOldP
     test::TempDir dir, tmp;
     const auto program = Program(dir);
     const InstancePaths paths = InstancePathsFor(Folder(dir));
-    // What a crashed copy leaves: its lock (in QLockFile's format) and socket.
+    // What a crashed copy leaves: its lock file (as earlier versions wrote
+    // it) and socket.
     test::WriteBytes(paths.lockFile.toStdString(), std::to_string(EndedProcess()) + "\npelko\n" +
                                                        QSysInfo::machineHostName().toStdString() + "\n");
     test::WriteBytes(paths.socket.toStdString(), "");

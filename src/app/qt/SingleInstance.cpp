@@ -1,5 +1,7 @@
 #include "app/qt/SingleInstance.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -39,6 +41,39 @@ bool Knock(const QString& path) {
     return answered;
 }
 
+// Locks the file at `path`, made when missing: its descriptor, or -1 with
+// errno (EWOULDBLOCK: another process holds it). A copy that ends removes
+// the file while it holds it: a lock taken on a file no longer at the path
+// does not count, and is taken again on the new one.
+int TakeLock(const QByteArray& path) {
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd < 0) return -1;
+        if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+            const int failure = errno;
+            ::close(fd);
+            errno = failure;
+            return -1;
+        }
+        struct stat held {};
+        struct stat atPath {};
+        if (::fstat(fd, &held) == 0 && ::stat(path.constData(), &atPath) == 0 &&
+            held.st_dev == atPath.st_dev && held.st_ino == atPath.st_ino) {
+            return fd;
+        }
+        ::close(fd);
+    }
+    errno = EWOULDBLOCK;
+    return -1;
+}
+
+// The process id the holder wrote into the lock file, or 0.
+qint64 Holder(const QString& lockFile) {
+    QFile file(lockFile);
+    if (!file.open(QIODevice::ReadOnly)) return 0;
+    return file.readLine(32).trimmed().toLongLong();
+}
+
 }  // namespace
 
 InstancePaths InstancePathsFor(const QString& folder) {
@@ -57,10 +92,15 @@ SingleInstance::SingleInstance(const QString& folder, QObject* parent)
     : QObject(parent), paths_(InstancePathsFor(folder)) {}
 
 SingleInstance::~SingleInstance() {
-    if (listening_ < 0) return;
-    delete notifier_;
-    ::close(listening_);
-    ::unlink(QFile::encodeName(paths_.socket).constData());
+    if (listening_ >= 0) {
+        delete notifier_;
+        ::close(listening_);
+        ::unlink(QFile::encodeName(paths_.socket).constData());
+    }
+    if (lock_ >= 0) {
+        ::unlink(QFile::encodeName(paths_.lockFile).constData());
+        ::close(lock_);
+    }
 }
 
 bool SingleInstance::claim() {
@@ -71,10 +111,9 @@ bool SingleInstance::claim() {
             "(XDG_RUNTIME_DIR).");
         return false;
     }
-    lock_ = std::make_unique<QLockFile>(paths_.lockFile);
-    lock_->setStaleLockTime(0);  // stale only when its process is gone; then taken over
-    if (!lock_->tryLock(0)) {
-        if (lock_->error() != QLockFile::LockFailedError) {
+    lock_ = TakeLock(QFile::encodeName(paths_.lockFile));
+    if (lock_ < 0) {
+        if (errno != EWOULDBLOCK) {
             error_ = QStringLiteral("Pelko cannot start: the lock file %1 cannot be created.")
                          .arg(QDir::toNativeSeparators(paths_.lockFile));
             return false;
@@ -86,9 +125,7 @@ bool SingleInstance::claim() {
             if (Knock(paths_.socket)) return false;
             QThread::msleep(100);
         } while (!deadline.hasExpired());
-        qint64 pid = 0;
-        QString host, app;
-        if (lock_->getLockInfo(&pid, &host, &app)) {
+        if (const qint64 pid = Holder(paths_.lockFile); pid > 0) {
             error_ = QStringLiteral(
                          "Pelko cannot start: a copy of it is running (process %1) but does not answer.")
                          .arg(pid);
@@ -98,6 +135,12 @@ bool SingleInstance::claim() {
         }
         return false;
     }
+    // Who holds the lock, for the message of a copy that finds it taken and
+    // gets no answer (without it, that message only lacks the process id).
+    const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
+    const bool noted = ::ftruncate(lock_, 0) == 0 &&
+                       ::write(lock_, pid.constData(), static_cast<std::size_t>(pid.size())) == pid.size();
+    static_cast<void>(noted);
     // A socket left by a crashed copy goes; only this user may connect (the
     // runtime folder is the user's alone as well).
     const QByteArray socketPath = QFile::encodeName(paths_.socket);

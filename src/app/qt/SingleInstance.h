@@ -1,4 +1,5 @@
-// One running copy per user and folder. The first copy holds a lock file and
+// One running copy per user and folder. The first copy holds a lock on a
+// file (flock: the system lets it go when the copy ends, however it ends) and
 // listens on a local socket, both in the user's runtime folder (so no other
 // user can take or block them); a second copy finds the lock taken, asks the
 // first copy over the socket to come to the front, and ends. The socket is a
@@ -6,7 +7,6 @@
 // connects, nothing is sent): Qt Network is not loaded at start for it.
 #pragma once
 
-#include <QLockFile>
 #include <QObject>
 #include <functional>
 #include <memory>
@@ -41,7 +41,7 @@ public:
 private:
     InstancePaths paths_;
     QString error_;
-    std::unique_ptr<QLockFile> lock_;
+    int lock_ = -1;       // the lock file's descriptor while this copy holds it
     int listening_ = -1;  // the socket's descriptor while this copy listens
     QSocketNotifier* notifier_ = nullptr;
     std::function<void()> handler_;

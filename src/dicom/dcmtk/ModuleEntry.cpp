@@ -2,6 +2,7 @@
 // into the module only.
 #include <cstring>
 #include <mutex>
+#include <type_traits>
 
 #include "dicom/ModuleToolkit.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
