@@ -23,7 +23,11 @@ ModuleToolkit::~ModuleToolkit() = default;
 
 Toolkit& ModuleToolkit::target() {
     const std::lock_guard lock(mutex_);
-    if (target_ != nullptr) return *target_;
+    if (!loaded_) load();
+    return wrapped_ ? *wrapped_ : *loaded_;
+}
+
+void ModuleToolkit::load() {
     // Loading an already loaded module only counts it once more.
     void* handle = ::dlopen(module_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
@@ -35,14 +39,14 @@ Toolkit& ModuleToolkit::target() {
         ::dlclose(handle);
         Fail(module_, "it is not a Pelko DICOM module");
     }
-    loaded_.reset(entry(DicomModuleInterfaceId(), log_));
-    if (!loaded_) {
+    std::unique_ptr<Toolkit> loaded(entry(DicomModuleInterfaceId(), log_));
+    if (!loaded) {
         ::dlclose(handle);
         Fail(module_, "it belongs to another build of Pelko");
     }
-    if (wrap_) wrapped_ = wrap_(*loaded_);
-    target_ = wrapped_ ? wrapped_.get() : loaded_.get();
-    return *target_;
+    // Counts as loaded only once wrapped: calls never bypass the wrapper.
+    if (wrap_) wrapped_ = wrap_(*loaded);
+    loaded_ = std::move(loaded);
 }
 
 std::unique_ptr<QueryAssociation> ModuleToolkit::newQueryAssociation(const AssociationParameters& peer) {

@@ -56,6 +56,7 @@ public:
 
 private:
     Toolkit& target();
+    void load();  // with mutex_ held
 
     const std::filesystem::path module_;
     DicomLog* const log_;
@@ -63,7 +64,6 @@ private:
     std::mutex mutex_;
     std::unique_ptr<Toolkit> loaded_;
     std::unique_ptr<Toolkit> wrapped_;  // released before loaded_
-    Toolkit* target_ = nullptr;
 };
 
 }  // namespace pelko::dicom
