@@ -1,11 +1,19 @@
 # Shared by scripts/run and scripts/test: installs the Debian packages the
 # build needs (only what is missing, so running again is quick) and builds
-# into ./build.
+# into ./build. PELKO_JOBS, when set, is the number of parallel jobs of the
+# build and of CTest (default: the build one a core, CTest 2).
 set -euo pipefail
 
 PELKO_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 PELKO_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libdcmtk-dev libssl-dev dcmtk libgtest-dev
                 libgmock-dev fonts-dejavu-core)
+
+if [ -n "${PELKO_JOBS:-}" ] && ! [[ "$PELKO_JOBS" =~ ^[1-9][0-9]*$ ]]; then
+    echo "PELKO_JOBS must be a number of jobs (1 or more), not \"$PELKO_JOBS\"" >&2
+    exit 2
+fi
+PELKO_BUILD_JOBS="${PELKO_JOBS:-$(nproc)}"
+PELKO_TEST_JOBS="${PELKO_JOBS:-2}"
 
 # Warnings are errors only in CI (which sets CI=true): a newer compiler on a
 # user's machine must not stop the build. PELKO_WERROR=ON or OFF overrides.
@@ -58,6 +66,7 @@ _PELKO_POLICY=/usr/sbin/policy-rc.d
 _PELKO_POLICY_MARK="# Written by Pelko's scripts for the time of a package installation."
 _pelko_policy_saved=""
 _pelko_policy_active=0
+_pelko_saved_traps=""
 
 with_service_starts_denied() {
     local rc=0
@@ -68,16 +77,37 @@ with_service_starts_denied() {
         as_root cp -p "$_PELKO_POLICY" "$_pelko_policy_saved"
     fi
     _pelko_policy_active=1
-    trap _restore_policy EXIT
-    trap '_restore_policy; trap - HUP; kill -HUP $$' HUP
-    trap '_restore_policy; trap - INT; kill -INT $$' INT
-    trap '_restore_policy; trap - TERM; kill -TERM $$' TERM
+    # The caller's own traps stay: ours runs first, then theirs.
+    _pelko_saved_traps="$(trap -p EXIT HUP INT TERM)"
+    local sig
+    for sig in EXIT HUP INT TERM; do _pelko_chain_trap "$sig"; done
     printf '#!/bin/sh\n%s\nexit 101\n' "$_PELKO_POLICY_MARK" | as_root tee "$_PELKO_POLICY" >/dev/null
     as_root chmod 755 "$_PELKO_POLICY"
     "$@" || rc=$?
     _restore_policy
     trap - EXIT HUP INT TERM
+    eval "$_pelko_saved_traps"
     return "$rc"
+}
+
+# Sets a trap for SIG that puts the policy back and then does what the
+# caller's trap for SIG did; without one, a signal then ends the script as
+# it would have without any trap.
+_pelko_chain_trap() {
+    local sig="$1" theirs
+    theirs="$(trap -p "$sig")"
+    if [ -n "$theirs" ]; then
+        theirs="${theirs#trap -- }"
+        theirs="${theirs% *}"  # the signal's name (SIGHUP, EXIT)
+        eval "theirs=$theirs"
+        # shellcheck disable=SC2064  # the caller's command, fixed now
+        trap "_restore_policy; $theirs" "$sig"
+    elif [ "$sig" = EXIT ]; then
+        trap _restore_policy EXIT
+    else
+        # shellcheck disable=SC2064
+        trap "_restore_policy; trap - $sig; kill -$sig \$\$" "$sig"
+    fi
 }
 
 # Puts back the policy saved by with_service_starts_denied (once).
@@ -115,5 +145,5 @@ install_packages() {
 
 build_pelko() {
     cmake -S "$PELKO_ROOT" -B "$PELKO_ROOT/build" -G Ninja -DPELKO_WERROR="$PELKO_WERROR" "$@"
-    cmake --build "$PELKO_ROOT/build" -j"$(nproc)"
+    cmake --build "$PELKO_ROOT/build" -j"$PELKO_BUILD_JOBS"
 }

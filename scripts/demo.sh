@@ -2,19 +2,19 @@
 # scripts/screenshots. Source it, then:
 #
 #   demo_start FOLDER [STUDIES]  starts a demo archive (Orthanc) and two move
-#                                destinations (storescp) on free loopback
-#                                ports, seeds the archive once and writes the
-#                                demo Settings.ini into FOLDER (the program
-#                                folder) when FOLDER has none yet; sets
-#                                DEMO_PORT (the archive's DICOM port) and
-#                                DEMO_HTTP (its REST port)
+#                                destinations (storescp behind socat) on
+#                                free ports, seeds the archive once and
+#                                writes the demo Settings.ini into FOLDER
+#                                (the program folder) when FOLDER has none
+#                                yet; sets DEMO_PORT (the archive's DICOM
+#                                port)
 #   demo_running FOLDER          true while that folder's demo runs
 #   demo_stop FOLDER             stops what demo_start started
 #   demo_settings_file FILE      true when FILE is a demo Settings.ini
 #
 # Everything lives in FOLDER/demo: orthanc.json, the archive's data, the
 # ports, the logs and what the destinations received (received/AET/).
-# Needs: orthanc, dcmtk (storescp), curl.
+# Needs: orthanc, dcmtk (storescp, echoscu), socat, curl.
 
 DEMO_MARKER="; Pelko demo configuration"
 DEMO_ARCHIVE_AET=DEMO_PACS
@@ -100,11 +100,18 @@ _demo_write_settings() {
     mv -f "$file.tmp" "$file"
 }
 
+# What listens where: Orthanc (1.10 and 1.12) has no setting for the address
+# it listens on, so its DICOM port is open on every interface; it accepts an
+# association only from the demo's own AE titles calling from 127.0.0.1
+# (known modalities, host checked, nothing allowed to others) and answers
+# only to its own AE title. Its HTTP server runs only while the archive is
+# seeded (REST answering loopback only), never while the demo is in use.
+# The destinations listen on 127.0.0.1 only: socat accepts there and hands
+# each connection to a storescp in inetd mode (storescp cannot bind to an
+# address either).
 _demo_write_orthanc_config() {
-    local dir="$1" dicom="$2" http="$3" viewer="$4" report="$5"
-    # Find and move only for Pelko's AE title from 127.0.0.1; the archive
-    # does not answer other hosts. Seeding goes through the REST API, which
-    # answers only on loopback.
+    local dir="$1" dicom="$2" http="$3" viewer="$4" report="$5" seeding="$6"
+    local node='"AllowEcho": false, "AllowFind": false, "AllowMove": false, "AllowGet": false, "AllowStore": false'
     cat >"$dir/orthanc.json" <<EOF
 {
   "Name": "Pelko demo archive",
@@ -112,13 +119,16 @@ _demo_write_orthanc_config() {
   "IndexDirectory": "$dir/archive/index",
   "DicomAet": "$DEMO_ARCHIVE_AET",
   "DicomPort": $dicom,
+  "HttpServerEnabled": $seeding,
   "HttpPort": $http,
   "RemoteAccessAllowed": false,
   "AuthenticationEnabled": false,
   "DicomCheckCalledAet": true,
   "DicomCheckModalityHost": true,
-  "DicomAlwaysAllowEcho": true,
+  "DicomAlwaysAllowEcho": false,
   "DicomAlwaysAllowFind": false,
+  "DicomAlwaysAllowFindWorklist": false,
+  "DicomAlwaysAllowGet": false,
   "DicomAlwaysAllowMove": false,
   "DicomAlwaysAllowStore": false,
   "DicomAssociationCloseDelay": 0,
@@ -128,15 +138,15 @@ _demo_write_orthanc_config() {
     "$DEMO_LOCAL_AET": { "AET": "$DEMO_LOCAL_AET", "Host": "127.0.0.1", "Port": 104,
                          "AllowFind": true, "AllowMove": true, "AllowGet": false, "AllowStore": false,
                          "AllowEcho": true },
-    "${DEMO_DESTINATIONS[0]}": ["${DEMO_DESTINATIONS[0]}", "127.0.0.1", $viewer],
-    "${DEMO_DESTINATIONS[1]}": ["${DEMO_DESTINATIONS[1]}", "127.0.0.1", $report]
+    "${DEMO_DESTINATIONS[0]}": { "AET": "${DEMO_DESTINATIONS[0]}", "Host": "127.0.0.1", "Port": $viewer, $node },
+    "${DEMO_DESTINATIONS[1]}": { "AET": "${DEMO_DESTINATIONS[1]}", "Host": "127.0.0.1", "Port": $report, $node }
   }
 }
 EOF
 }
 
 # Waits (polling, up to 30 s) until Orthanc answers its REST API.
-_demo_wait_for_orthanc() {
+_demo_wait_for_rest() {
     local pid="$1" http="$2" _
     for _ in $(seq 300); do
         curl -fs -o /dev/null "http://127.0.0.1:$http/system" && return 0
@@ -146,7 +156,28 @@ _demo_wait_for_orthanc() {
     return 1
 }
 
-# Waits until a storescp accepts connections.
+# Waits (polling, up to 30 s) until Orthanc answers a C-ECHO from the demo.
+_demo_wait_for_dicom() {
+    local pid="$1" dicom="$2" _
+    for _ in $(seq 300); do
+        echoscu -aet "$DEMO_LOCAL_AET" -aec "$DEMO_ARCHIVE_AET" 127.0.0.1 "$dicom" >/dev/null 2>&1 && return 0
+        kill -0 "$pid" 2>/dev/null || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+# Stops one process of the demo and waits for it (Orthanc closes its
+# database on TERM).
+_demo_end() {
+    local pid="$1" _
+    kill -TERM "$pid" 2>/dev/null || return 0
+    for _ in $(seq 100); do _demo_alive "$pid" || break; sleep 0.1; done
+    kill -KILL "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+}
+
+# Waits until a destination accepts connections.
 _demo_wait_for_port() {
     local pid="$1" port="$2" _
     for _ in $(seq 100); do
@@ -263,30 +294,44 @@ demo_start() {
             report="$(_demo_port "$DEMO_REPORT_PORT" "$dicom" "$http" "$viewer")" || return 1
         printf 'DEMO_DICOM_PORT=%s\nDEMO_HTTP_PORT=%s\nDEMO_VIEWER_PORT=%s\nDEMO_REPORT_PORT=%s\n' \
             "$dicom" "$http" "$viewer" "$report" >"$dir/ports"
-        _demo_write_orthanc_config "$dir" "$dicom" "$http" "$viewer" "$report"
-
         local ok=1 aet port pid
         for aet in "${DEMO_DESTINATIONS[@]}"; do
             port="$viewer"; [ "$aet" = "${DEMO_DESTINATIONS[1]}" ] && port="$report"
             mkdir -p "$dir/received/$aet"
-            storescp -aet "$aet" -od "$dir/received/$aet" "$port" >>"$dir/logs/$aet.log" 2>&1 &
+            socat "TCP-LISTEN:$port,bind=127.0.0.1,reuseaddr,fork" \
+                EXEC:"storescp --inetd -aet $aet -od $dir/received/$aet" >>"$dir/logs/$aet.log" 2>&1 &
             pid=$!
             echo "$pid" >>"$dir/pids"
             _demo_wait_for_port "$pid" "$port" || ok=0
         done
-        Orthanc "$dir/orthanc.json" >>"$dir/logs/orthanc.log" 2>&1 &
-        pid=$!
-        echo "$pid" >>"$dir/pids"
-        _demo_wait_for_orthanc "$pid" "$http" || ok=0
+        # Seeding, once: the only time the REST API runs.
+        if [ "$ok" = 1 ] && [ ! -e "$dir/archive/seeded" ]; then
+            _demo_write_orthanc_config "$dir" "$dicom" "$http" "$viewer" "$report" true
+            Orthanc "$dir/orthanc.json" >>"$dir/logs/orthanc.log" 2>&1 &
+            pid=$!
+            echo "$pid" >>"$dir/pids"
+            if _demo_wait_for_rest "$pid" "$http"; then
+                _demo_seed "$dir" "$http" "$count" || { demo_stop "$folder"; return 1; }
+            else
+                ok=0
+            fi
+            _demo_end "$pid"
+        fi
         if [ "$ok" = 1 ]; then
-            _demo_seed "$dir" "$http" "$count" || { demo_stop "$folder"; return 1; }
+            _demo_write_orthanc_config "$dir" "$dicom" "$http" "$viewer" "$report" false
+            Orthanc "$dir/orthanc.json" >>"$dir/logs/orthanc.log" 2>&1 &
+            pid=$!
+            echo "$pid" >>"$dir/pids"
+            _demo_wait_for_dicom "$pid" "$dicom" || ok=0
+        fi
+        if [ "$ok" = 1 ]; then
             if [ ! -e "$settings" ]; then
                 _demo_write_settings "$settings" "$dicom"
             elif [ "$(_demo_ini_query_port "$settings" | tr -d ' ')" != "$dicom" ]; then
                 _demo_ini_set_query_port "$settings" "$dicom"
             fi
             # shellcheck disable=SC2034  # for the caller
-            DEMO_PORT="$dicom" DEMO_HTTP="$http"
+            DEMO_PORT="$dicom"
             return 0
         fi
         # A port was taken in the meantime: try again with fresh ones.
@@ -310,6 +355,8 @@ demo_stop() {
     folder="$(cd "$1" && pwd)" || return 0
     local pids; pids="$(_demo_pids "$folder")"
     [ -n "$pids" ] || return 0
+    # The destinations' storescp that still receive, started by socat.
+    for pid in $pids; do pids+=" $(pgrep -P "$pid" | tr '\n' ' ')"; done
     for pid in $pids; do kill -TERM "$pid" 2>/dev/null || true; done
     # Orthanc closes its database on TERM; wait for that, then insist.
     for _ in $(seq 100); do
