@@ -16,12 +16,18 @@ inline constexpr int kConnectTimeoutSeconds = 10;
 inline constexpr int kAssociationTimeoutSeconds = 30;
 inline constexpr int kFindResponseTimeoutSeconds = 60;
 inline constexpr int kMoveResponseTimeoutSeconds = 600;  // inactivity between responses
+// How long the archive has, after a C-CANCEL, to send its final response
+// before the association is aborted.
+inline constexpr int kFindCancelGraceSeconds = 1;
+inline constexpr int kMoveCancelGraceSeconds = 10;
 
 struct Timeouts {
     int connectSeconds = kConnectTimeoutSeconds;
     int associationSeconds = kAssociationTimeoutSeconds;
     int findResponseSeconds = kFindResponseTimeoutSeconds;
     int moveResponseSeconds = kMoveResponseTimeoutSeconds;
+    int findCancelGraceSeconds = kFindCancelGraceSeconds;
+    int moveCancelGraceSeconds = kMoveCancelGraceSeconds;
     bool operator==(const Timeouts&) const = default;
 };
 

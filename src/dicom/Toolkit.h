@@ -142,10 +142,6 @@ public:
     virtual bool CancelRequested() const = 0;
 };
 
-// How long the archive has, after a C-CANCEL of a move, to send its final
-// response before the association is aborted.
-inline constexpr int kMoveCancelGraceSeconds = 10;
-
 // What a C-MOVE ended with when it did not fail.
 struct MoveResult {
     enum class Cancel {

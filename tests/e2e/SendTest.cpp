@@ -137,20 +137,35 @@ const MoveCase kMoveCases[] = {
 
 class MoveMode : public ::testing::TestWithParam<MoveCase> {};
 
+// Orthanc seeded with kStudies, started once for the cases that leave it
+// running; each case registers its own destinations.
+OrthancFixture& SeededArchive() {
+    static const auto archive = [] {
+        auto orthanc = std::make_unique<OrthancFixture>();
+        Seed(*orthanc, kStudies);
+        return orthanc;
+    }();
+    return *archive;
+}
+
 TEST_P(MoveMode, SelectedStudiesReachExactlyTheMarkedNodes) {
     const MoveCase& c = GetParam();
     std::map<std::string, std::unique_ptr<StoreScpFixture>> dests;
     dests["DEST1"] = std::make_unique<StoreScpFixture>("DEST1");
     dests["DEST2"] = std::make_unique<StoreScpFixture>("DEST2");
-    auto orthanc = std::make_unique<OrthancFixture>(
-        std::vector<RemoteModality>{{"DEST1", dests["DEST1"]->port()}, {"DEST2", dests["DEST2"]->port()}});
-    Seed(*orthanc, kStudies);
+    std::unique_ptr<OrthancFixture> own;  // the archive that the case stops
+    if (c.archiveGone) {
+        own = std::make_unique<OrthancFixture>();
+        Seed(*own, kStudies);
+    }
+    OrthancFixture* orthanc = own ? own.get() : &SeededArchive();
+    for (const auto& [aet, dest] : dests) orthanc->SetModality({aet, dest->port()});
 
     Workstation ws;
     ws.configure(Archive(orthanc->aet(), orthanc->dicomPort(), c.nodes));
     const auto selected = SearchAndSelect(ws);
     for (int slot : c.clicked) ws.nodes.NodeClicked(slot);
-    if (c.archiveGone) orthanc.reset();
+    if (c.archiveGone) own.reset();
 
     EXPECT_TRUE(ws.sender.Send());
 

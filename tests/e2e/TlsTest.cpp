@@ -28,16 +28,24 @@ class OverTls : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { certificates_ = new TestCertificates; }
     static void TearDownTestSuite() {
+        for (auto& archive : archives_) archive.reset();
         delete certificates_;
         certificates_ = nullptr;
     }
 
-    // Two studies of "Secret^..." patients; DEST1 as a move destination.
-    static std::unique_ptr<OrthancFixture> Archive(std::vector<RemoteModality> modalities = {},
-                                                   bool clientCertificateRequired = false) {
+    // Two studies of "Secret^..." patients; `modalities` as move
+    // destinations. Started once for the suite (and once more requiring a
+    // client certificate); a later call sets the destinations' ports.
+    static OrthancFixture* Archive(const std::vector<RemoteModality>& modalities = {},
+                                   bool clientCertificateRequired = false) {
         const auto& c = *certificates_;
-        auto orthanc = std::make_unique<OrthancFixture>(
-            OrthancOptions{.modalities = std::move(modalities),
+        auto& orthanc = archives_[clientCertificateRequired ? 1 : 0];
+        if (orthanc) {
+            for (const auto& m : modalities) orthanc->SetModality(m);
+            return orthanc.get();
+        }
+        orthanc = std::make_unique<OrthancFixture>(
+            OrthancOptions{.modalities = modalities,
                            .checkCalledAet = true,
                            .tls = OrthancTls{c.server().certificate, c.server().privateKey, c.caCertificate(),
                                              clientCertificateRequired}});
@@ -48,7 +56,7 @@ protected:
                 R"(", "PatientID": "S1", "StudyDate": "20240301", "StudyInstanceUID": ")" + uid +
                 R"(", "SOPClassUID": "1.2.840.10008.5.1.4.1.1.7", "Modality": "OT"})");
         }
-        return orthanc;
+        return orthanc.get();
     }
 
     // Settings.ini with TLS on: the archive's CA (or a certificate that did
@@ -88,6 +96,7 @@ protected:
     }
 
     static inline TestCertificates* certificates_ = nullptr;
+    static inline std::unique_ptr<OrthancFixture> archives_[2];
 };
 
 // Search, send in move mode and send in forward mode, all over TLS. Orthanc

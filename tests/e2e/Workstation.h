@@ -30,13 +30,15 @@ namespace pelko::test {
 inline constexpr const char* kOurAet = "PELKO";
 
 // Bounds short enough that a failing peer ends a test quickly, long enough
-// for a loaded machine.
-inline dicom::Timeouts E2eTimeouts(int findSeconds = 20) {
+// for a loaded machine. A real archive's late answer to a C-CANCEL needs
+// the program's own move cancel grace.
+inline dicom::Timeouts E2eTimeouts(int findSeconds = 20, int moveCancelGraceSeconds = 1) {
     dicom::Timeouts t;
     t.connectSeconds = 5;
     t.associationSeconds = 10;
     t.findResponseSeconds = findSeconds;
     t.moveResponseSeconds = 30;
+    t.moveCancelGraceSeconds = moveCancelGraceSeconds;
     return t;
 }
 

@@ -171,7 +171,7 @@ TEST_P(ObservedMove, ReportsRisingCountsAndEndsAsTheArchiveAnswersTheCancel) {
         EXPECT_TRUE(observer.pending.empty());
     }
     if (c.outcome == Cancel::Unconfirmed) {
-        const auto grace = std::chrono::seconds(dicom::kMoveCancelGraceSeconds);
+        const auto grace = std::chrono::seconds(ShortTimeouts().moveCancelGraceSeconds);
         EXPECT_GE(took, grace);
         EXPECT_LT(took, grace + std::chrono::seconds(5));
         // The archive's next request gets a new association.

@@ -19,6 +19,7 @@ inline dicom::Timeouts ShortTimeouts(int seconds = 2) {
     t.associationSeconds = seconds;
     t.findResponseSeconds = seconds;
     t.moveResponseSeconds = seconds;
+    t.moveCancelGraceSeconds = 1;
     return t;
 }
 

@@ -86,4 +86,11 @@ std::string OrthancFixture::CreateInstance(const std::string& tagsJson) {
     return response.body;
 }
 
+void OrthancFixture::SetModality(const RemoteModality& m) {
+    const std::string body =
+        R"({"AET": ")" + m.aet + R"(", "Host": "127.0.0.1", "Port": )" + std::to_string(m.port) + "}";
+    const auto response = HttpRequest(httpPort_, "PUT", "/modalities/" + m.aet, body);
+    if (response.status != 200) throw std::runtime_error("PUT /modalities failed: " + response.body);
+}
+
 }  // namespace pelko::test

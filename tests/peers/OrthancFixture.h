@@ -52,6 +52,10 @@ public:
 
     HttpResponse Get(const std::string& path) const { return HttpRequest(httpPort_, "GET", path); }
 
+    // Adds the move destination or gives it a new port (REST), for tests
+    // that share an archive. Throws std::runtime_error on failure.
+    void SetModality(const RemoteModality& modality);
+
 private:
     TempDir dir_;
     std::string aet_;

@@ -182,6 +182,20 @@ protected:
         return DcmSCP::waitForAssociationRQ(network);
     }
 
+    void notifyAssociationRequest(const T_ASC_Parameters& params, DcmSCPActionType& action) override {
+        auto* request = const_cast<T_ASC_Parameters*>(&params);
+        Update([&](TestScpRecord& r) {
+            T_ASC_PresentationContext pc;
+            for (int i = 0; i < ASC_countPresentationContexts(request); ++i) {
+                ASC_getPresentationContext(request, i, &pc);
+                for (int t = 0; t < pc.transferSyntaxCount; ++t)
+                    r.proposed.emplace_back(pc.abstractSyntax, pc.proposedTransferSyntaxes[t]);
+            }
+            r.maxPdus.push_back(static_cast<unsigned long>(params.theirMaxPDUReceiveSize));
+        });
+        DcmSCP::notifyAssociationRequest(params, action);
+    }
+
     OFBool checkCalledAETitleAccepted(const OFString& calledAE) override {
         return !behaviour_.refuseAssociation && calledAE == behaviour_.aet.c_str();
     }

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dicom/Toolkit.h"
@@ -82,6 +83,9 @@ struct TestScpBehaviour {
 };
 
 struct TestScpRecord {
+    // Of every association request: each abstract syntax with each of its transfer syntaxes, and the PDU.
+    std::vector<std::pair<std::string, std::string>> proposed;
+    std::vector<unsigned long> maxPdus;
     int associations = 0;  // accepted
     int released = 0;      // ended by the peer's A-RELEASE
     int peerAborted = 0;   // ended by the peer's A-ABORT

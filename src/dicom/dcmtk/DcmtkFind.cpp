@@ -15,7 +15,7 @@ DatasetList FindStudies(const AssociationParameters& params, const Dataset& iden
     const Peer peer{params.calledAET, params.host, params.port};
     const std::string operation = "C-FIND on " + peer.Text();
     const int responseSeconds = params.timeouts.findResponseSeconds;
-    constexpr auto kGrace = std::chrono::seconds(kFindCancelGraceSeconds);
+    const auto grace = std::chrono::seconds(params.timeouts.findCancelGraceSeconds);
 
     Dataset query = identifier;
     if (!query.Attributes().Contains(tags::QueryRetrieveLevel)) {
@@ -47,7 +47,7 @@ DatasetList FindStudies(const AssociationParameters& params, const Dataset& iden
     while (cond.good() && !finalStatus) {
         int wait = responseSeconds;
         if (cancelledAt) {
-            const auto left = kGrace - (Clock::now() - *cancelledAt);
+            const auto left = grace - (Clock::now() - *cancelledAt);
             if (left <= Clock::duration::zero()) break;  // still sending after the C-CANCEL
             wait = WholeSeconds(left);
         }

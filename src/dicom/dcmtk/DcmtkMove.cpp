@@ -33,7 +33,8 @@ void Merge(MoveCounts& counts, const T_DIMSE_C_MoveRSP& rsp) {
 }  // namespace
 
 MoveResult MoveStudy(Association& assoc, const std::string& operation, DcmDataset& keys,
-                     const std::string& destination, MoveObserver* observer, int responseSeconds) {
+                     const std::string& destination, MoveObserver* observer, int responseSeconds,
+                     int cancelGraceSeconds) {
     const T_ASC_PresentationContextID context = assoc.ContextFor(kStudyRootMove, operation);
     T_DIMSE_Message request{};
     request.CommandField = DIMSE_C_MOVE_RQ;
@@ -64,7 +65,7 @@ MoveResult MoveStudy(Association& assoc, const std::string& operation, DcmDatase
             assoc.Log(operation + ": C-CANCEL");
             if (assoc.SendCancel(context, move.MessageID).bad()) return unconfirmed();
         }
-        const auto grace = std::chrono::seconds(kMoveCancelGraceSeconds);
+        const auto grace = std::chrono::seconds(cancelGraceSeconds);
         if (cancelledAt && now - *cancelledAt >= grace) return unconfirmed();
         if (!cancelledAt && now - lastHeard >= std::chrono::seconds(responseSeconds)) {
             assoc.Fail(NetworkError(operation, DIMSE_NODATAAVAILABLE, responseSeconds));

@@ -40,7 +40,8 @@ MoveResult DcmtkQueryAssociation::Move(const std::string& studyUid, const std::s
         moveAssociation_->Open();
     }
     moveAssociation_->Log(operation + ": identifier " + IdentifierText(query));
-    return MoveStudy(*moveAssociation_, operation, *keys, destination, observer, responseSeconds);
+    return MoveStudy(*moveAssociation_, operation, *keys, destination, observer, responseSeconds,
+                     params_.timeouts.moveCancelGraceSeconds);
 }
 
 }  // namespace pelko::dicom::dcmtk

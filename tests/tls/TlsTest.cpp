@@ -44,8 +44,8 @@ void PrintTo(const EchoCase& c, std::ostream* os) {
 
 class TlsAgainstOrthanc : public ::testing::TestWithParam<EchoCase> {
 protected:
-    // The archives start on first use: ctest runs every case in a process
-    // of its own.
+    // The archives start on first use and serve every test of the suite
+    // (the program is one CTest entry).
     static void SetUpTestSuite() { certificates_ = new TestCertificates; }
     static void TearDownTestSuite() {
         for (auto** o : {&plain_, &tls_, &strict_}) {
