@@ -31,7 +31,8 @@ TEST(ConformanceStatement, ListsWhatTheAdapterProposes) {
     // after them (presentation contexts).
     std::ifstream in(PELKO_DOCS_DIR "/conformance-statement.md");
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::regex row(R"(\n\| ([^|]+) \| (1\.2\.840\.10008[.0-9]+) \|(?: [^|]+ \| (1\.2\.840\.10008[.0-9]+) \|)?)");
+    const std::regex row(
+        R"(\n\| ([^|]+) \| (1\.2\.840\.10008[.0-9]+) \|(?: [^|]+ \| (1\.2\.840\.10008[.0-9]+) \|)?)");
     std::set<std::string> listedClasses;
     std::set<std::pair<std::string, std::string>> listedContexts;
     for (std::sregex_iterator m(text.begin(), text.end(), row), end; m != end; ++m) {
