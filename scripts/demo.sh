@@ -14,7 +14,7 @@
 #
 # Everything lives in FOLDER/demo: orthanc.json, the archive's data, the
 # ports, the logs and what the destinations received (received/AET/).
-# Needs: orthanc, dcmtk (storescp, echoscu), socat, curl.
+# Needs: orthanc, dcmtk (storescp, echoscu), socat, procps (pgrep), curl.
 
 DEMO_MARKER="; Pelko demo configuration"
 DEMO_ARCHIVE_AET=DEMO_PACS
@@ -356,7 +356,7 @@ demo_stop() {
     local pids; pids="$(_demo_pids "$folder")"
     [ -n "$pids" ] || return 0
     # The destinations' storescp that still receive, started by socat.
-    for pid in $pids; do pids+=" $(pgrep -P "$pid" | tr '\n' ' ')"; done
+    for pid in $pids; do pids+=" $(pgrep -P "$pid" | tr '\n' ' ' || true)"; done
     for pid in $pids; do kill -TERM "$pid" 2>/dev/null || true; done
     # Orthanc closes its database on TERM; wait for that, then insist.
     for _ in $(seq 100); do
