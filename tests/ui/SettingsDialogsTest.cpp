@@ -197,7 +197,7 @@ TEST(SettingsDialogsUi, TabRunsThroughEachWindowInTheDesignedOrder) {
         return w ? w->objectName() : QStringLiteral("(other)");
     };
     const auto press = [](int key, Qt::KeyboardModifiers mods) {
-        Key(QApplication::focusWidget(), key, mods);
+        if (QWidget* at = QApplication::focusWidget()) Key(at, key, mods);
     };
     const struct {
         QWidget* window;

@@ -327,7 +327,7 @@ void ResultGridWidget::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
         const bool back = key == Qt::Key_Backtab || event->modifiers().testFlag(Qt::ShiftModifier);
-        focusNextPrevChild(!back);
+        QWidget::focusNextPrevChild(!back);  // the window's chain, never a cell
         event->accept();
         return;
     }
