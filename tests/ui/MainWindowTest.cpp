@@ -82,6 +82,23 @@ TEST_F(MainWindowTest, TestConnectionEchoesTheArchiveAndAnswersInABox) {
     EXPECT_TRUE(shown.startsWith("The archive answered in ")) << shown.toStdString();
 }
 
+// Message A word for word, the logged error and Error.log's path behind it.
+TEST_F(MainWindowTest, MessageAHasTheLoggedErrorAsDetails) {
+    auto window = open();
+    QString text, details;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text();
+            details = box->detailedText();
+            box->accept();
+        }
+    });
+    Control<QAction>(window.get(), "mnuTestConnection")->trigger();  // without Settings.ini
+    EXPECT_EQ(text, "There was an error.\nRead the log file for more information.");
+    EXPECT_EQ(details, "0 - Settings.ini is not available\n\nLog file: " +
+                           QString::fromStdString(logger.errorLog().string()));
+}
+
 TEST_F(MainWindowTest, StartHeightFromSettings) {
     test::WriteBytes(dir / "Settings.ini", "[Size]\r\nSearchHeight=6000\r\n");
     auto window = open();
