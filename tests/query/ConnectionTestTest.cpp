@@ -1,6 +1,5 @@
 // File, "Test connection" over the fake toolkit: what the user reads and
 // what the log keeps for each outcome, and which parameters the C-ECHO gets.
-#include "dicom/StatusWords.h"
 #include "query/ConnectionTest.h"
 #include "query/SearchFixture.h"
 
@@ -51,16 +50,10 @@ TEST_F(ConnectionTestTest, EachOutcomeIsExplainedAndEachFailureLogged) {
          "error: The archive at 127.0.0.1:11112 accepted the connection but did not answer the TLS handshake "
          "in time."},
         {"certificate",
-         DicomError(dicom::kErrTlsHandshake,
-                    dicom::NetworkWords(dicom::NetworkFailure::TlsRefused, "ARCHIVE (127.0.0.1:11112)",
-                                        "the archive's certificate was not accepted: self-signed certificate "
-                                        "(certificate /CN=127.0.0.1)"),
-                    dicom::Cause::TlsHandshake,
-                    "the archive's certificate was not accepted: self-signed certificate (certificate "
-                    "/CN=127.0.0.1)"),
+         DicomError(dicom::kErrTlsHandshake, "the handshake failed", dicom::Cause::TlsHandshake,
+                    "the archive's certificate was not accepted: self-signed certificate"),
          "error: The TLS handshake failed: the archive's certificate was not accepted: self-signed "
-         "certificate "
-         "(certificate /CN=127.0.0.1)"},
+         "certificate"},
         {"TLS archive, plain client",
          DicomError(dicom::kErrAssociationAborted,
                     kAssociation + "failed: connection closed by the peer (Network closed)",
