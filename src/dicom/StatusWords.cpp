@@ -84,8 +84,10 @@ std::string StatusWords(Operation operation, std::uint16_t status, const std::st
             return "The archive was unable to process sending to " + destination +
                    "; the cause is in the archive's log, and common ones are an unknown destination (its "
                    "administrator must add " +
-                   destination + " as a move destination) and a destination that does not answer (" +
-                   destination + " switched off, or a wrong address or port for it at the archive)" + code;
+                   destination +
+                   " as a move destination) and a destination that does not answer, being switched off or "
+                   "set up at the archive with a wrong address or port" +
+                   code;
         }
         return "The archive was unable to process " + request + "; the cause is in the archive's log" + code;
     }

@@ -23,8 +23,8 @@ TEST(StatusWords, SayWhatHappenedAndWhatToDoWithTheCodeLast) {
          {},
          "The archive was unable to process sending to NOWHERE; the cause is in the archive's log, and "
          "common ones are an unknown destination (its administrator must add NOWHERE as a move destination) "
-         "and a destination that does not answer (NOWHERE switched off, or a wrong address or port for it at "
-         "the archive) (status 0xC000)."},
+         "and a destination that does not answer, being switched off or set up at the archive with a wrong "
+         "address or port (status 0xC000)."},
         {Operation::Move, 0xCFFF, {}, "unknown destination"},
         {Operation::Find,
          0xC001,
