@@ -6,8 +6,10 @@ namespace pelko::dicom {
 namespace {
 
 [[noreturn]] void Fail(const std::filesystem::path& module, const std::string& why) {
-    throw DicomError(kErrToolkitModule, "Pelko's DICOM module " + module.string() +
-                                            " could not be loaded: " + why + ". Reinstall Pelko.");
+    throw DicomError(
+        kErrToolkitModule,
+        "Pelko's DICOM module " + module.string() + " could not be loaded: " + why + ". Reinstall Pelko.",
+        Cause::Module, why);
 }
 
 }  // namespace

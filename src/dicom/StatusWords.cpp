@@ -79,10 +79,15 @@ std::string StatusWords(Operation operation, std::uint16_t status, const std::st
     }
     if ((status & 0xF000) == 0xC000) {
         if (move) {
+            // Orthanc answers so both for a destination it does not know
+            // and for a known one that does not answer its C-STORE.
             return "The archive was unable to process sending to " + destination +
-                   "; the cause is in the archive's log, and a common one is an unknown destination: its "
+                   "; the cause is in the archive's log, and common ones are an unknown destination (its "
                    "administrator must add " +
-                   destination + " as a move destination" + code;
+                   destination +
+                   " as a move destination) and a destination that does not answer, being switched off or "
+                   "set up at the archive with a wrong address or port" +
+                   code;
         }
         return "The archive was unable to process " + request + "; the cause is in the archive's log" + code;
     }
@@ -108,6 +113,14 @@ std::string SubOperationWords(const std::string& destination, const MoveCounts& 
            std::to_string(counts.failed) + " failed, " + std::to_string(counts.warning) + " with warnings).";
 }
 
+std::string StoreAbortedWords(const std::string& archive, const std::string& callingAet,
+                              const std::string& detail) {
+    return "The archive " + archive +
+           " broke off the forward request instead of storing it, most likely because it does not accept "
+           "stores from this workstation's AE title " +
+           callingAet + "; its administrator must allow " + callingAet + " to store (" + detail + ").";
+}
+
 std::string NetworkWords(NetworkFailure failure, const std::string& archive, const std::string& detail) {
     switch (failure) {
         case NetworkFailure::Rejected:
@@ -126,19 +139,6 @@ std::string NetworkWords(NetworkFailure failure, const std::string& archive, con
     return "The TLS handshake with the archive " + archive +
            " failed; the TLS files in the settings and the archive's certificates must match (" + detail +
            ").";
-}
-
-std::string NetworkCause(const std::string& words) {
-    const auto open = words.find(" (");
-    if (open == std::string::npos || !words.ends_with(").")) return {};
-    // The cause is in the last parentheses that close the sentence; it may
-    // hold parentheses of its own.
-    int depth = 0;
-    for (std::size_t i = words.size() - 2; i-- > 0;) {
-        if (words[i] == ')') ++depth;
-        if (words[i] == '(' && depth-- == 0) return words.substr(i + 1, words.size() - i - 3);
-    }
-    return {};
 }
 
 }  // namespace pelko::dicom

@@ -27,6 +27,13 @@ std::string StatusWords(Operation operation, std::uint16_t status, const std::st
 // "k of n images could not be sent to DEST1; ...".
 std::string SubOperationWords(const std::string& destination, const MoveCounts& counts);
 
+// The archive broke off the C-STORE of a forward request (A-ABORT or a
+// closed connection instead of a response). An archive that takes stores
+// only from AE titles it knows does so (Orthanc without
+// DicomAlwaysAllowStore); `detail` is the technical cause.
+std::string StoreAbortedWords(const std::string& archive, const std::string& callingAet,
+                              const std::string& detail);
+
 enum class NetworkFailure {
     Rejected,    // the archive rejected the association
     NoAnswer,    // the archive accepted the connection and went silent
@@ -38,8 +45,5 @@ enum class NetworkFailure {
 // technical cause, shown in parentheses at the end (the reject reason, "no
 // answer within 30 s", OpenSSL's reason).
 std::string NetworkWords(NetworkFailure failure, const std::string& archive, const std::string& detail);
-
-// The technical cause at the end of NetworkWords ("" when there is none).
-std::string NetworkCause(const std::string& words);
 
 }  // namespace pelko::dicom

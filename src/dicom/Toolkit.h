@@ -14,6 +14,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dicom/AssociationParameters.h"
@@ -51,11 +52,41 @@ inline constexpr Tag RedirectStudyUID{0x0019, 0x0030};
 // query is cancelled.
 inline constexpr int kMaxFindResults = 400;
 
+// What kind of failure a DicomError is. The adapter sets it where it knows
+// the cause; callers choose their words from it, never from the description.
+enum class Cause {
+    Unspecified,
+    NoConnection,           // the TCP connection was refused or the host unreachable
+    RefusedAssociation,     // A-ASSOCIATE-RJ for another reason than the two below
+    UnknownCalledAeTitle,   // A-ASSOCIATE-RJ: called AE title not recognized
+    UnknownCallingAeTitle,  // A-ASSOCIATE-RJ: calling AE title not recognized
+    NoAnswer,               // connected, then no answer within the wait
+    NoTlsAnswer,            // connected, then no answer to the TLS handshake
+    Aborted,                // A-ABORT by the peer, or the connection dropped
+    NoPresentationContext,  // the peer accepted no presentation context we need
+    TlsHandshake,           // the TLS handshake failed
+    TlsSettings,            // the TLS files of the settings cannot be used
+    DimseStatus,            // a final DIMSE status that is no success (the number)
+    SubOperations,          // a move with failed or warning sub-operations
+    InvalidRequest,         // the request or the settings lack a value
+    Protocol,               // an unexpected response
+    Module,                 // the DICOM module could not be loaded
+};
+
 // A failure of a toolkit operation. The description names the operation, the
-// peer AE title and what went wrong.
+// peer AE title and what went wrong; the detail is the technical cause alone
+// (the reject reason, OpenSSL's reason, the missing value), or "".
 class DicomError : public Error {
 public:
-    using Error::Error;
+    DicomError(std::int32_t number, const std::string& description, Cause cause = Cause::Unspecified,
+               std::string detail = {})
+        : Error(number, description), cause_(cause), detail_(std::move(detail)) {}
+    Cause cause() const { return cause_; }
+    const std::string& detail() const { return detail_; }
+
+private:
+    Cause cause_;
+    std::string detail_;
 };
 
 struct Attribute {
@@ -153,6 +184,9 @@ struct MoveResult {
     // response has none (never lower than any count received).
     MoveCounts counts;
     Cancel cancel = Cancel::None;
+    // The final response's own counts when it reported all three of
+    // Completed, Failed and Warning; nullopt when it left one out.
+    std::optional<MoveCounts> finalCounts = std::nullopt;
     bool operator==(const MoveResult&) const = default;
 };
 

@@ -1,11 +1,13 @@
 #include "log/Clock.h"
 
+#include <chrono>
 #include <ctime>
 
 namespace pelko {
 
 LocalDateTime SystemClock::now() const {
-    const std::time_t t = std::time(nullptr);
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t t = std::chrono::system_clock::to_time_t(now);
     std::tm tm{};
     localtime_r(&t, &tm);
     LocalDateTime out;
@@ -15,6 +17,9 @@ LocalDateTime SystemClock::now() const {
     out.hour = tm.tm_hour;
     out.minute = tm.tm_min;
     out.second = tm.tm_sec;
+    const auto sinceSecond = now - std::chrono::system_clock::from_time_t(t);
+    out.millisecond =
+        static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(sinceSecond).count() % 1000);
     return out;
 }
 

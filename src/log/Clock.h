@@ -10,6 +10,7 @@ struct LocalDateTime {
     int hour = 0;
     int minute = 0;
     int second = 0;
+    int millisecond = 0;  // only the DICOM log shows it
 };
 
 class Clock {

@@ -7,12 +7,13 @@
 namespace pelko {
 namespace {
 
-// "2026-12-07 10:12:12 "
+// "2026-12-07 10:12:12.047 ": with milliseconds, so that the time an
+// archive took between two lines can be read off.
 std::string Stamp(const LocalDateTime& t) {
-    char buf[32];
-    std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02d:%02d:%02d ", static_cast<int>(t.date.year()),
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02u-%02u %02d:%02d:%02d.%03d ", static_cast<int>(t.date.year()),
                   static_cast<unsigned>(t.date.month()), static_cast<unsigned>(t.date.day()), t.hour,
-                  t.minute, t.second);
+                  t.minute, t.second, t.millisecond);
     return buf;
 }
 

@@ -38,6 +38,9 @@ enum ErrorNumber : std::int32_t {
     // The DICOM module beside the program is missing, unreadable or of
     // another build.
     kErrToolkitModule = 1011,
+    // A move ended in success, its final response counting no image at all:
+    // the archive holds no images of the study.
+    kErrNothingSent = 1012,
 };
 
 }  // namespace dicom

@@ -18,16 +18,23 @@ inline constexpr const char* kSeeLogMessage = "There was an error.\nRead the log
 // "<number> - <description>"
 std::string ErrorDetails(std::int32_t number, const std::string& description);
 
+// The details behind the see-the-log message: the error as Error.log holds
+// it, and where that file is.
+std::string SeeLogDetails(std::int32_t number, const std::string& description,
+                          const std::string& errorLogPath);
+
 // Message boxes titled with the application title.
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
     virtual void showError(const std::string& text) = 0;  // error icon, OK
-    virtual void showInfo(const std::string& text) = 0;   // information icon, OK
+    // Error icon, OK, and `details` behind the box's "Show Details...".
+    virtual void showErrorWithDetails(const std::string& text, const std::string& details) = 0;
+    virtual void showInfo(const std::string& text) = 0;  // information icon, OK
 };
 
 enum class Report {
-    LogThenSeeLog,   // the log line, then the see-the-log message
+    LogThenSeeLog,   // the log line, then the see-the-log message with SeeLogDetails
     LogThenDetails,  // the log line, then "<number> - <description>" and the suffix
     DetailsThenLog,  // "<number> - <description>", then the log line
 };

@@ -1,9 +1,10 @@
 #include "query/ConnectionTest.h"
 
+#include <optional>
+
 #include "base/ActionGate.h"
 #include "base/Shell.h"
 #include "config/Settings.h"
-#include "dicom/StatusWords.h"
 #include "log/ErrorReport.h"
 #include "query/ArchivePeer.h"
 
@@ -15,53 +16,40 @@ std::string ArchiveText(const dicom::AssociationParameters& archive) {
     return archive.calledAET + " at " + archive.host + ":" + std::to_string(archive.port);
 }
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
-// The text after `marker` in `description`; "" when it is not there.
-std::string After(const std::string& description, const std::string& marker) {
-    const auto at = description.find(marker);
-    return at == std::string::npos ? std::string() : description.substr(at + marker.size());
-}
-
-std::string Plainly(const dicom::AssociationParameters& archive, const ErrorInfo& error) {
-    const std::string& d = error.description;
+std::string Plainly(const dicom::AssociationParameters& archive, const dicom::DicomError& error) {
+    using dicom::Cause;
     const std::string where = archive.host + ":" + std::to_string(archive.port);
-    switch (error.number) {
-        case dicom::kErrNoConnection:
+    switch (error.cause()) {
+        case Cause::NoConnection:
             return "The archive did not answer at " + where +
                    ". Check the IP address and the port in the settings, and that the archive is running.";
-        case dicom::kErrAssociationRejected:
-            if (Contains(d, "called AE title not recognized")) {
-                return "The archive rejected the AE title \"" + archive.calledAET +
-                       "\": that is not its name. Check the archive's AE title in the settings.";
-            }
-            if (Contains(d, "calling AE title not recognized")) {
-                return "The archive rejected our AE title \"" + archive.callingAET +
-                       "\": it does not know this workstation. Check the local AE title in the settings, "
-                       "or ask for it to be registered at the archive.";
-            }
+        case Cause::UnknownCalledAeTitle:
+            return "The archive rejected the AE title \"" + archive.calledAET +
+                   "\": that is not its name. Check the archive's AE title in the settings.";
+        case Cause::UnknownCallingAeTitle:
+            return "The archive rejected our AE title \"" + archive.callingAET +
+                   "\": it does not know this workstation. Check the local AE title in the settings, "
+                   "or ask for it to be registered at the archive.";
+        case Cause::RefusedAssociation:
             return "The archive rejected the connection.";
-        case dicom::kErrTimeout:
-            if (Contains(d, "TLS handshake")) {
-                return "The archive at " + where +
-                       " accepted the connection but did not answer the TLS "
-                       "handshake in time.";
-            }
+        case Cause::NoTlsAnswer:
+            return "The archive at " + where +
+                   " accepted the connection but did not answer the TLS "
+                   "handshake in time.";
+        case Cause::NoAnswer:
             return "The archive at " + where + " accepted the connection but did not answer in time.";
-        case dicom::kErrTlsHandshake:
-            return "The TLS handshake failed: " + dicom::NetworkCause(d);
-        case dicom::kErrTlsSettings:
-            return "The TLS settings cannot be used: " + After(d, "TLS settings: ");
-        case dicom::kErrAssociationAborted:
+        case Cause::TlsHandshake:
+            return "The TLS handshake failed: " + error.detail();
+        case Cause::TlsSettings:
+            return "The TLS settings cannot be used: " + error.detail();
+        case Cause::Aborted:
             if (!archive.tls.enabled) {
                 return "The archive closed the connection without an answer. If it requires DICOM over TLS, "
                        "set TLS=1 in Settings.ini.";
             }
             return "The archive closed the connection without an answer.";
-        case dicom::kErrInvalidArgument:
-            return "The settings do not say where the archive is: " + After(d, "failed: ") + ".";
+        case Cause::InvalidRequest:
+            return "The settings do not say where the archive is: " + error.detail() + ".";
         default:
             return "The archive did not answer the connection test as expected.";
     }
@@ -93,8 +81,8 @@ std::string EchoAnswer(const dicom::AssociationParameters& archive, const dicom:
            (archive.tls.enabled ? ", over TLS." : ", without TLS.");
 }
 
-std::string EchoFailure(const dicom::AssociationParameters& archive, const ErrorInfo& error) {
-    return Plainly(archive, error) + "\n\n" + ErrorDetails(error.number, error.description);
+std::string EchoFailure(const dicom::AssociationParameters& archive, const dicom::DicomError& error) {
+    return Plainly(archive, error) + "\n\n" + ErrorDetails(error.number(), error.what());
 }
 
 ConnectionTest::ConnectionTest(Shell& shell, config::Settings& settings, dicom::Toolkit& toolkit,
@@ -108,13 +96,24 @@ void ConnectionTest::Run() {
 
     const dicom::AssociationParameters archive = ArchivePeer(settings_.record());
     dicom::EchoResult result;
+    // The toolkit's failure as thrown, for its cause; anything else is
+    // explained as an unexpected answer.
+    std::optional<dicom::DicomError> failure;
     const bool answered = errors_.RunExplained(
         kTestConnectionLabel,
         [&] {
             BusyPointer busy(shell_);
-            result = toolkit_.Echo(archive);
+            try {
+                result = toolkit_.Echo(archive);
+            } catch (const dicom::DicomError& e) {
+                failure = e;
+                throw;
+            }
         },
-        [&](const ErrorInfo& error) { return EchoFailure(archive, error); });
+        [&](const ErrorInfo& error) {
+            return EchoFailure(archive,
+                               failure ? *failure : dicom::DicomError(error.number, error.description));
+        });
     if (answered) shell_.showInfo(EchoAnswer(archive, result));
 }
 

@@ -23,9 +23,9 @@ inline constexpr const char* kTestConnectionLabel = "mnuTestConnection_Click";
 
 // "The archive answered in 12 ms." and which archive it was.
 std::string EchoAnswer(const dicom::AssociationParameters& archive, const dicom::EchoResult& result);
-// What a failure of the C-ECHO means for the user, with the logged number
-// and description below it.
-std::string EchoFailure(const dicom::AssociationParameters& archive, const ErrorInfo& error);
+// What a failure of the C-ECHO means for the user, chosen by its cause, with
+// the logged number and description below it.
+std::string EchoFailure(const dicom::AssociationParameters& archive, const dicom::DicomError& error);
 
 class ConnectionTest {
 public:

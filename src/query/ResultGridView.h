@@ -43,12 +43,22 @@ const std::array<GridColumn, kGridColumns>& ResultColumns();
 // column, nothing else. It is never a study.
 StudyRow NoDataRow();
 
+// A selected study: its key, and what the user knows it by.
+struct SelectedStudy {
+    std::string uid;
+    std::string patientName;  // as the grid shows it
+    std::string studyDate;
+    bool operator==(const SelectedStudy&) const = default;
+};
+
 // What the send needs of the grid.
 class StudySelection {
 public:
     virtual ~StudySelection() = default;
     // The Study Instance UIDs of the selected study rows, top row first.
     virtual std::vector<std::string> selectedStudyUids() const = 0;
+    // The same studies, with their patient names and study dates.
+    virtual std::vector<SelectedStudy> selectedStudies() const = 0;
 };
 
 class ResultGridView : public StudySelection {

@@ -55,6 +55,28 @@ std::string NotSentParagraph(const std::string& destination, int studies) {
     return "Not sent to " + destination + ": " + StudyRange(1, studies) + ".\n\n";
 }
 
+bool NothingSent(const dicom::MoveResult& result) {
+    const auto& c = result.finalCounts;
+    return result.cancel == dicom::MoveResult::Cancel::None && c &&
+           c->completed + c->failed + c->warning == 0;
+}
+
+std::string NothingSentLogText(const std::string& destination, const query::SelectedStudy& study) {
+    return "The archive sent no images of the study of " + study.patientName + " of " + study.studyDate +
+           " to " + destination +
+           ": it reported 0 sent, 0 failed, 0 with warnings, probably because it does not hold the study "
+           "(Study Instance UID " +
+           study.uid + ")";
+}
+
+std::string NothingSentSentence(int studies) {
+    if (studies == 0) return {};
+    const bool one = studies == 1;
+    return "\nThe archive sent no images of " + std::to_string(studies) + (one ? " study" : " studies") +
+           ", probably because it does not hold " + (one ? "it" : "them") + "; Error.log names " +
+           (one ? "it." : "them.");
+}
+
 std::string CancelLogText(const std::string& destination, int study, int studies, const ImageTally& images,
                           bool confirmed) {
     std::string text = "Send to " + destination + " cancelled at study " + std::to_string(study) + " of " +

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dicom/Toolkit.h"
+#include "query/ResultGridView.h"
 
 namespace pelko::send {
 
@@ -41,6 +42,17 @@ std::string UnconfirmedParagraph(const std::string& destination, const ImageTall
                                  int firstNotStarted, int studies);
 // A destination the send never reached: "Not sent to DEST: studies 1 to 3 of 3.".
 std::string NotSentParagraph(const std::string& destination, int studies);
+
+// A move that ended in success while its final response counted no image
+// at all: the archive holds no images of the study (or not the study), and
+// the study does not count as sent. A final response that leaves a count out
+// says nothing of the kind.
+bool NothingSent(const dicom::MoveResult& result);
+// The Error.log description of such a move.
+std::string NothingSentLogText(const std::string& destination, const query::SelectedStudy& study);
+// The sentence after "Sending was successful (k / n) to DEST." for `studies`
+// such moves; "" for none.
+std::string NothingSentSentence(int studies);
 
 // The Error.log description of a cancel.
 std::string CancelLogText(const std::string& destination, int study, int studies, const ImageTally& images,

@@ -69,7 +69,7 @@ bool Sender::Send() {
 
     button_.disableSend();
     const bool done = errors_.Run("Send", Report::LogThenDetails, [&] {
-        const Studies studies = grid_.selectedStudyUids();
+        const Studies studies = grid_.selectedStudies();
         if (settings_.record().UseForward) {
             SendForward(studies);
         } else {
@@ -99,7 +99,7 @@ void Sender::SendForward(const Studies& studies) {
     for (std::size_t n = 1; n <= studies.size(); ++n) {
         dicom::Dataset request;
         request.Attributes().Add(dicom::tags::RedirectMarker, kRedirectMarker);
-        request.Attributes().Add(dicom::tags::RedirectStudyUID, RequireUid(studies[n - 1], n));
+        request.Attributes().Add(dicom::tags::RedirectStudyUID, RequireUid(studies[n - 1].uid, n));
         association->Store(uids->NewUID(), request);
     }
     association->Close();
@@ -150,9 +150,10 @@ void Sender::SendToNode(const std::string& destination, const Studies& studies, 
 
             const std::string count = std::to_string(studies.size());
             int moved = 0;
+            int empty = 0;  // studies of which the archive sent nothing
             ImageTally images;
             for (std::size_t k = 1; k <= studies.size(); ++k) {
-                const std::string& uid = RequireUid(studies[k - 1], k);
+                const std::string& uid = RequireUid(studies[k - 1].uid, k);
                 shell_.setCaption(std::string(kAppTitle) + " - " + destination + "(" + std::to_string(k) +
                                   " / " + count + ")");
                 shell_.processEvents();
@@ -170,10 +171,16 @@ void Sender::SendToNode(const std::string& destination, const Studies& studies, 
                     ReportCancel(destination, number, n, images, result.cancel);
                     return;
                 }
+                if (NothingSent(result)) {
+                    ++empty;
+                    errors_.log(dicom::kErrNothingSent, NothingSentLogText(destination, studies[k - 1]),
+                                "Send");
+                    continue;
+                }
                 ++moved;
             }
             summary_ += "Sending was successful (" + std::to_string(moved) + " / " + count + ") to " +
-                        destination + ".\n\n";
+                        destination + "." + NothingSentSentence(empty) + "\n\n";
         },
         " (" + destination + ")");
 }

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "dicom/Toolkit.h"
+#include "query/ResultGridView.h"
 #include "send/NodeSlots.h"
 
 namespace pelko {
@@ -21,9 +22,6 @@ class Settings;
 }
 namespace dicom {
 class Toolkit;
-}
-namespace query {
-class StudySelection;
 }
 }  // namespace pelko
 
@@ -69,7 +67,7 @@ public:
 
 private:
     using Destinations = std::array<std::optional<std::string>, kNodeSlots>;
-    using Studies = std::vector<std::string>;  // their Study Instance UIDs
+    using Studies = std::vector<query::SelectedStudy>;
 
     Destinations SelectedDestinations() const;
     void SendForward(const Studies& studies);

@@ -195,6 +195,16 @@ TEST_P(EveryArchive, MovedStudyArrivesAtTheDestination) {
     EXPECT_EQ(std::count(uids.begin(), uids.end(), kSmithJane), 1);
 }
 
+// dcmqrscp answers Success counting no image (all three counts given);
+// Orthanc cannot process it (0xC000).
+TEST_P(EveryArchive, MoveOfAStudyTheArchiveDoesNotHoldSendsNothing) {
+    if (orthanc()) {
+        EXPECT_THROW(Query()->Move(kRoot + "404", "DEST1"), DicomError);
+        return;
+    }
+    EXPECT_EQ(Query()->Move(kRoot + "404", "DEST1").finalCounts, dicom::MoveCounts{});
+}
+
 TEST_P(EveryArchive, UnknownDestinationIsRefusedInWords) {
     try {
         Query()->Move(kSmithJohn, "NOWHERE");

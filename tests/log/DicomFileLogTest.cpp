@@ -16,7 +16,7 @@ using test::ReadBytes;
 class DicomFileLogTest : public ::testing::Test {
 protected:
     test::TempDir dir;
-    FixedClock clock{{year_month_day{year{2026}, month{12}, day{7}}, 9, 5, 3}};
+    FixedClock clock{{year_month_day{year{2026}, month{12}, day{7}}, 9, 5, 3, 47}};
 };
 
 TEST_F(DicomFileLogTest, OneTimestampedLinePerWrite) {
@@ -24,22 +24,22 @@ TEST_F(DicomFileLogTest, OneTimestampedLinePerWrite) {
     log.Write("A-ASSOCIATE-RQ PELKO -> ORTHANC (127.0.0.1:4242)");
     log.Write("C-FIND status 0x0000");
     EXPECT_EQ(ReadBytes(dir / "Logs/Dicom.log"),
-              "2026-12-07 09:05:03 A-ASSOCIATE-RQ PELKO -> ORTHANC (127.0.0.1:4242)\r\n"
-              "2026-12-07 09:05:03 C-FIND status 0x0000\r\n");
+              "2026-12-07 09:05:03.047 A-ASSOCIATE-RQ PELKO -> ORTHANC (127.0.0.1:4242)\r\n"
+              "2026-12-07 09:05:03.047 C-FIND status 0x0000\r\n");
 }
 
-// Each line is 20 + 8 + 2 = 30 bytes; the cap holds three of them.
+// Each line is 24 + 8 + 2 = 34 bytes; the cap holds three of them.
 TEST_F(DicomFileLogTest, AtTheCapTheFileBecomesDicom1AndANewOneBegins) {
     std::filesystem::create_directory(dir / "Logs");
     test::WriteBytes(dir / "Logs/Dicom.1.log", "an older rotation\r\n");
-    test::WriteBytes(dir / "Logs/Dicom.log", std::string(30, 'x'));  // left by the last run
+    test::WriteBytes(dir / "Logs/Dicom.log", std::string(34, 'x'));  // left by the last run
     {
-        DicomFileLog log(dir / "Logs", clock, 90);
+        DicomFileLog log(dir / "Logs", clock, 102);
         for (const char* line : {"line 001", "line 002", "line 003", "line 004", "line 005"}) log.Write(line);
     }
-    const std::string stamp = "2026-12-07 09:05:03 ";
+    const std::string stamp = "2026-12-07 09:05:03.047 ";
     EXPECT_EQ(ReadBytes(dir / "Logs/Dicom.1.log"),
-              std::string(30, 'x') + stamp + "line 001\r\n" + stamp + "line 002\r\n");
+              std::string(34, 'x') + stamp + "line 001\r\n" + stamp + "line 002\r\n");
     EXPECT_EQ(ReadBytes(dir / "Logs/Dicom.log"),
               stamp + "line 003\r\n" + stamp + "line 004\r\n" + stamp + "line 005\r\n");
 }
@@ -56,7 +56,7 @@ TEST_F(DicomFileLogTest, LinesFromSeveralThreadsStayWhole) {
         for (auto& t : threads) t.join();
     }
     const std::string all = ReadBytes(dir / "Logs/Dicom.log");
-    const std::string line = "2026-12-07 09:05:03 0123456789\r\n";
+    const std::string line = "2026-12-07 09:05:03.047 0123456789\r\n";
     ASSERT_EQ(all.size(), 200 * line.size());
     for (std::size_t at = 0; at < all.size(); at += line.size()) ASSERT_EQ(all.substr(at, line.size()), line);
 }

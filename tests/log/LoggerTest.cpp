@@ -94,6 +94,7 @@ TEST(ErrorReporterTest, OrderAndTextsOfTheConventions) {
         void showError(const std::string& text) override {
             seen.push_back(text + (test::ReadBytes(log).empty() ? " [before log]" : " [after log]"));
         }
+        void showErrorWithDetails(const std::string& text, const std::string&) override { showError(text); }
         void showInfo(const std::string&) override {}
     } boxes;
     boxes.log = dir / "Logs/Error.log";

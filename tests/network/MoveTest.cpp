@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(
             "destination (status 0xA801)."},
         // The archive's Error Comment follows the words.
         MoveFailureCase{"UnableToProcess", 0xC000, 0, 0, 0, "no such study", 0xC000,
-                        "as a move destination (status 0xC000). The archive said: no such study."},
+                        "wrong address or port (status 0xC000). The archive said: no such study."},
         MoveFailureCase{"OutOfResources", 0xA701, 0, 0, 0, "", 0xA701,
                         "out of resources and could not work out which images to send to DEST9"},
         MoveFailureCase{

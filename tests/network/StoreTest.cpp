@@ -3,6 +3,7 @@
 
 #include <ostream>
 
+#include "dicom/StatusWords.h"
 #include "network/NetworkSupport.h"
 #include "peers/TestScp.h"
 
@@ -94,6 +95,19 @@ INSTANTIATE_TEST_SUITE_P(, StoreStatus,
                                            StoreStatusCase{"DataSetDoesNotMatch", 0xA900, false},
                                            StoreStatusCase{"CannotUnderstand", 0xC000, false}),
                          [](const auto& info) { return info.param.name; });
+
+// The abort names the likely cause instead of the raw request.
+TEST(Store, AbortedStoreIsExplainedInWords) {
+    TestScpBehaviour b;
+    b.abortOnStore = true;
+    TestScp scp(b);
+    auto store = NewStore(scp.port(), scp.aet());
+    store->Open(kCRImageStorage);
+    const DicomError error = ExpectDicomError([&] { store->Store("2.25.7", RedirectRequest("1.2.3")); });
+    EXPECT_EQ(std::string(error.what()),
+              dicom::StoreAbortedWords(scp.aet() + " (127.0.0.1:" + std::to_string(scp.port()) + ")", kOurAet,
+                                       "association aborted by the peer"));
+}
 
 TEST(Store, WithoutOpenIsADicomError) {
     auto store = NewStore(1, "NOBODY");

@@ -425,6 +425,10 @@ private:
         delete dataset;
         Update([&](TestScpRecord& r) { r.stores.push_back(std::move(store)); });
         if (behaviour_.neverAnswer) return StaySilent();
+        if (behaviour_.abortOnStore) {
+            abortAssociation();
+            return DIMSE_ILLEGALASSOCIATION;
+        }
         return sendSTOREResponse(id, rq, behaviour_.storeStatus);
     }
 

@@ -78,8 +78,10 @@ struct TestScpBehaviour {
     std::uint16_t moveWarning = 0;
     std::string moveErrorComment;
 
-    // C-STORE
+    // C-STORE: answered with `storeStatus`, or A-ABORT instead of an answer
+    // (as an archive that takes no stores from the caller's AE title).
     std::uint16_t storeStatus = 0x0000;
+    bool abortOnStore = false;
 };
 
 struct TestScpRecord {

@@ -25,6 +25,12 @@ namespace pelko::test {
 // The grid's selection as the send takes it: Study Instance UIDs.
 struct FakeSelection : query::StudySelection {
     std::vector<std::string> selectedStudyUids() const override { return uids; }
+    // Each named after its UID, of the fixed clock's day.
+    std::vector<query::SelectedStudy> selectedStudies() const override {
+        std::vector<query::SelectedStudy> studies;
+        for (const std::string& uid : uids) studies.push_back({uid, "Patient " + uid, "09.03.2026"});
+        return studies;
+    }
     std::vector<std::string> uids;
 };
 

@@ -96,6 +96,26 @@ const MoveCase kMoveCases[] = {
       "Pelko - DELTA(3 / 3)", "Pelko"},
      {"error: 42753 - Move failed (BETA)", "info: Sending was successful (3 / 3) to DELTA.\n\n"},
      {"42753 - Move failed - Send"}},
+    // Only final counts given and adding up to 0 mean that nothing was sent.
+    {"ArchiveSentNothingOfOneStudy",
+     {"0", "1", "0", "1"},
+     [](Rig& r) {
+         r.kit.scriptMove = [](const MoveCall& m) {
+             ScriptedMove s;
+             if (m.studyUID == "1.2.1") s.reported = dicom::MoveCounts{};
+             if (m.studyUID == "1.2.2") s.reported = dicom::MoveCounts{0, 0, 0, 1};
+             if (m.destination == "DELTA") s.reported.reset();
+             return s;
+         };
+     },
+     {"1 BETA 1.2.3", "1 BETA 1.2.1", "1 BETA 1.2.2", "2 DELTA 1.2.3", "2 DELTA 1.2.1", "2 DELTA 1.2.2"},
+     kSixCaptions,
+     {"info: Sending was successful (2 / 3) to BETA.\nThe archive sent no images of 1 study, probably "
+      "because "
+      "it does not hold it; Error.log names it.\n\nSending was successful (3 / 3) to DELTA.\n\n"},
+     {"1012 - The archive sent no images of the study of Patient 1.2.1 of 09.03.2026 to BETA: it reported 0 "
+      "sent, 0 failed, 0 with warnings, probably because it does not hold the study (Study Instance UID "
+      "1.2.1) - Send"}},
     {"NoMarkedNode", {}, nullptr, {}, {"Pelko"}, {}, {}},
     {"SettingsMissing",
      {"1", "0", "1"},

@@ -46,6 +46,14 @@ public:
         }
         return uids;
     }
+    std::vector<query::SelectedStudy> selectedStudies() const override {
+        std::vector<query::SelectedStudy> studies;
+        for (int r : selected) {
+            const query::StudyRow& v = at(r).values;
+            if (at(r).study) studies.push_back({v.studyInstanceUid, v.patientName, v.studyDate});
+        }
+        return studies;
+    }
     // Stable sort by the column's text; the selection moves with its rows.
     void sortBy(int column, bool ascending) override {
         sorts.push_back(ascending ? column : -column);

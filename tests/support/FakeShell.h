@@ -12,6 +12,10 @@ namespace pelko::test {
 class FakeShell : public Shell {
 public:
     void showError(const std::string& text) override { messages.push_back("error: " + text); }
+    void showErrorWithDetails(const std::string& text, const std::string& details) override {
+        showError(text);
+        this->details.push_back(details);
+    }
     void showInfo(const std::string& text) override { messages.push_back("info: " + text); }
     void processEvents() override {
         ++pumps;
@@ -25,6 +29,7 @@ public:
     void setBusyPointer(bool busy) override { busyPointer.push_back(busy); }
 
     std::vector<std::string> messages;  // "error: ..." / "info: ..."
+    std::vector<std::string> details;   // behind the error boxes that have them
     std::vector<std::string> captions;
     std::vector<bool> busyPointer;
     int pumps = 0;

@@ -33,8 +33,9 @@ public:
             return true;
         };
         const auto cancelResult = [&]() -> dicom::MoveResult {
-            if (script.cancelled) return {*script.cancelled, dicom::MoveResult::Cancel::Confirmed};
-            return {last, dicom::MoveResult::Cancel::Unconfirmed};
+            if (script.cancelled)
+                return {*script.cancelled, dicom::MoveResult::Cancel::Confirmed, std::nullopt};
+            return {last, dicom::MoveResult::Cancel::Unconfirmed, std::nullopt};
         };
         for (std::size_t i = 0; i < script.pending.size(); ++i) {
             if (cancelled()) return cancelResult();
@@ -43,7 +44,7 @@ public:
             if (kit_.afterPending) kit_.afterPending(call, i);
         }
         if (cancelled()) return cancelResult();
-        return {script.final, dicom::MoveResult::Cancel::None};
+        return {script.final, dicom::MoveResult::Cancel::None, script.reported};
     }
 
 private:

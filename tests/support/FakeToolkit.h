@@ -33,6 +33,8 @@ struct StoreCall {
 struct ScriptedMove {
     std::vector<dicom::MoveCounts> pending;
     dicom::MoveCounts final;
+    // The final response's own counts, when it carries all three.
+    std::optional<dicom::MoveCounts> reported = std::nullopt;
     // Confirms a C-CANCEL with these final counts (status 0xFE00); none:
     // ignores it, and the association is aborted after the grace period.
     std::optional<dicom::MoveCounts> cancelled = dicom::MoveCounts{};

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
+#include "app/qt/MainWindow.h"
 #include "config/AppSettings.h"
 #include "config/Settings.h"
 #include "config/qt/AccessForm.h"
@@ -18,6 +19,7 @@
 #include "log/ErrorReport.h"
 #include "log/Logger.h"
 #include "support/FakeShell.h"
+#include "support/FakeToolkit.h"
 #include "support/FixedClock.h"
 #include "support/NodeRowPrinter.h"
 #include "support/TempDir.h"
@@ -162,6 +164,84 @@ TEST(SettingsDialogsUi, NodeEntryDialogLimitsTheAETAndPutsTheCaretAtTheEnd) {
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(list.row, (config::NodeRow{"CT", "CT_AE0123456789A"}));
     EXPECT_TRUE(list.saveEnabled);
+}
+
+// Tab runs through each window's controls in the designed order and round
+// again, Shift+Tab back; Tab and Ctrl+Tab leave the grid at once. The main
+// window has all eight nodes and a study picked with the arrow keys, so
+// that every node button and "Send" take the focus.
+TEST(SettingsDialogsUi, TabRunsThroughEachWindowInTheDesignedOrder) {
+    test::TempDir dir;
+    FixedClock clock{LocalDateTime{}};
+    Logger logger(dir.path(), clock);
+    test::FakeShell shell;
+    ErrorReporter errors(logger, shell);
+    config::AppSettings record;
+    config::Settings settings(dir.path(), record, errors);
+    OneRowList list;
+    test::FakeToolkit kit;
+    dicom::Dataset study;
+    study.setStudyInstanceUID("1.2.3");
+    kit.findResult.push_back(study);
+    std::string ini = "[Query]\r\nAET=A\r\nIP=127.0.0.1\r\nPort=104\r\n[Forward]\r\n";
+    for (char n = '0'; n < '8'; ++n) ini += std::string("Node") + n + "=N|AE\r\n";
+    test::WriteBytes(dir / "Settings.ini", ini);
+    MainWindow main(AppServices{dir.path(), clock, logger, kit});
+    main.load();
+    SettingsDialog settingsDialog(nullptr, settings, [] {});
+    AccessForm access(nullptr);
+    NodeEntryDialog entry(nullptr, config::NodeEntryLogic::Mode::New, {}, list);
+    const auto focused = [](const QStringList& names) {
+        QWidget* w = QApplication::focusWidget();
+        while (w != nullptr && !names.contains(w->objectName())) w = w->parentWidget();
+        return w ? w->objectName() : QStringLiteral("(other)");
+    };
+    const auto press = [](int key, Qt::KeyboardModifiers mods) {
+        if (QWidget* at = QApplication::focusWidget()) Key(at, key, mods);
+    };
+    const struct {
+        QWidget* window;
+        QStringList order;
+    } windows[] = {
+        {&main, {"txtName2",     "txtPatID",  "txtName1", "dtpStudyDate", "dtpBirth", "txtStudyDesc",
+                 "txtAccNum",    "cmdSearch", "cboSex",   "grid1",        "cmdSend",  "cmdToday",
+                 "cmdYesterday", "cmdWeek",   "cmdNode3", "cmdNode2",     "cmdNode1", "cmdNode0",
+                 "cmdMore",      "cmdNode6",  "cmdNode5", "cmdNode4",     "cmdNode7"}},
+        {&access, {"txtPassword", "cmdOK", "cmdCancel"}},
+        {&settingsDialog,
+         {"txtQuAET", "txtQuIP", "txtQuPort", "txtLocAET", "cmdApply", "cmdCancel", "cmdDelete", "cmdEdit",
+          "cmdAdd", "lvNodes", "chkUseForward", "chkRegistered"}},
+        {&entry, {"txtAlias", "txtAET", "cmdOK", "cmdCancel"}},
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.order.front().toStdString());
+        w.window->show();
+        QApplication::setActiveWindow(w.window);
+        if (w.window == &main) {
+            Control<QPushButton>(&main, "cmdToday")->click();
+            Control<QWidget>(&main, "grid1")->setFocus();
+            press(Qt::Key_Down, Qt::NoModifier);
+        }
+        if (w.window == &settingsDialog) Type(Control<QLineEdit>(w.window, "txtQuAET"), "X");  // Save on
+        Control<QWidget>(w.window, w.order.front())->setFocus();
+        QStringList forward, backward;
+        for (qsizetype i = 0; i < w.order.size(); ++i) {
+            press(Qt::Key_Tab, Qt::NoModifier);
+            forward << focused(w.order);
+        }
+        for (qsizetype i = 0; i < w.order.size(); ++i) {
+            press(Qt::Key_Backtab, Qt::ShiftModifier);
+            backward.prepend(focused(w.order));
+        }
+        EXPECT_EQ(forward, w.order.mid(1) << w.order.front());
+        EXPECT_EQ(backward, w.order);
+        if (w.window == &main) {
+            Control<QWidget>(&main, "grid1")->setFocus();
+            press(Qt::Key_Tab, Qt::ControlModifier);
+            EXPECT_EQ(focused(w.order), "cmdSend");
+        }
+        w.window->hide();
+    }
 }
 
 }  // namespace

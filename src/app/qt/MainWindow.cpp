@@ -137,6 +137,10 @@ void MainWindow::showError(const std::string& text) {
     ShowError(this, text);
 }
 
+void MainWindow::showErrorWithDetails(const std::string& text, const std::string& details) {
+    ShowError(this, text, details);
+}
+
 void MainWindow::showInfo(const std::string& text) {
     ShowInfo(this, text);
 }

@@ -73,6 +73,7 @@ private:
 
     // Shell
     void showError(const std::string& text) override;
+    void showErrorWithDetails(const std::string& text, const std::string& details) override;
     void showInfo(const std::string& text) override;
     void processEvents() override;
     void setCaption(const std::string& caption) override;

@@ -22,6 +22,12 @@ void ShowError(QWidget* owner, const std::string& text) {
     QMessageBox::critical(owner, QString::fromUtf8(kAppTitle), Q(text));
 }
 
+void ShowError(QWidget* owner, const std::string& text, const std::string& details) {
+    QMessageBox box(QMessageBox::Critical, QString::fromUtf8(kAppTitle), Q(text), QMessageBox::Ok, owner);
+    box.setDetailedText(Q(details));
+    box.exec();
+}
+
 void ShowInfo(QWidget* owner, const std::string& text) {
     QMessageBox::information(owner, QString::fromUtf8(kAppTitle), Q(text));
 }

@@ -30,6 +30,8 @@ QRect Twips(int left, int top, int width, int height);
 // Message boxes titled with the program's name, with an OK button: an error
 // icon, or an information icon.
 void ShowError(QWidget* owner, const std::string& text);
+// With `details` behind "Show Details...".
+void ShowError(QWidget* owner, const std::string& text, const std::string& details);
 void ShowInfo(QWidget* owner, const std::string& text);
 
 QDate ToQDate(std::chrono::year_month_day date);

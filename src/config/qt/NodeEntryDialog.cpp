@@ -98,6 +98,10 @@ void NodeEntryDialog::showError(const std::string& text) {
     ShowError(this, text);
 }
 
+void NodeEntryDialog::showErrorWithDetails(const std::string& text, const std::string& details) {
+    ShowError(this, text, details);
+}
+
 void NodeEntryDialog::showInfo(const std::string& text) {
     ShowInfo(this, text);
 }

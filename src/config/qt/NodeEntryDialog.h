@@ -42,6 +42,7 @@ private:
 
     // MessageBoxes
     void showError(const std::string& text) override;
+    void showErrorWithDetails(const std::string& text, const std::string& details) override;
     void showInfo(const std::string& text) override;
 
     config::NodeEntryLogic logic_;

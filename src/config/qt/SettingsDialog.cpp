@@ -243,6 +243,10 @@ void SettingsDialog::showError(const std::string& text) {
     ShowError(this, text);
 }
 
+void SettingsDialog::showErrorWithDetails(const std::string& text, const std::string& details) {
+    ShowError(this, text, details);
+}
+
 void SettingsDialog::showInfo(const std::string& text) {
     ShowInfo(this, text);
 }

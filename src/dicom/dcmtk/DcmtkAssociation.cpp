@@ -168,8 +168,10 @@ void Association::LogOperation(const std::string& operation, const std::string& 
 void Association::Open() {
     const std::string text = AssociationText();
     if (peer_.port <= 0 || peer_.port > 65535)
-        throw DicomError(kErrInvalidArgument, text + " failed: invalid port");
-    if (peer_.host.empty()) throw DicomError(kErrInvalidArgument, text + " failed: no host");
+        throw DicomError(kErrInvalidArgument, text + " failed: invalid port", Cause::InvalidRequest,
+                         "invalid port");
+    if (peer_.host.empty())
+        throw DicomError(kErrInvalidArgument, text + " failed: no host", Cause::InvalidRequest, "no host");
     const bool tls = params_.tls.enabled;
     const int acse = params_.timeouts.associationSeconds;
     Log(text + " requested, " + (tls ? "TLS" : "no TLS"));
@@ -209,11 +211,12 @@ void Association::Open() {
         return;
     }
     if (cond == DUL_ASSOCIATIONREJECTED) {
-        const std::string reason = RejectReason();
-        Log(text + " " + reason);
+        const Rejection rejection = RejectReason();
+        Log(text + " " + rejection.reason);
         Close();
         throw DicomError(kErrAssociationRejected,
-                         NetworkWords(NetworkFailure::Rejected, peer_.Text(), reason));
+                         NetworkWords(NetworkFailure::Rejected, peer_.Text(), rejection.reason),
+                         rejection.cause, rejection.reason);
     }
     std::optional<DicomError> tlsError;
     if (tls_) tlsError = tls_->Failure(peer_.Text(), text, cond, acse);
@@ -236,10 +239,13 @@ void Association::LogAccepted() {
         "; presentation contexts: " + (contexts.empty() ? "none" : contexts));
 }
 
-std::string Association::RejectReason() {
+Association::Rejection Association::RejectReason() {
     T_ASC_RejectParameters rej{};
-    if (parameters_ == nullptr || ASC_getRejectParameters(parameters_, &rej).bad()) return "rejected";
-    return RejectText(rej);
+    if (parameters_ == nullptr || ASC_getRejectParameters(parameters_, &rej).bad()) return {"rejected"};
+    Cause cause = Cause::RefusedAssociation;
+    if (rej.reason == ASC_REASON_SU_CALLEDAETITLENOTRECOGNIZED) cause = Cause::UnknownCalledAeTitle;
+    if (rej.reason == ASC_REASON_SU_CALLINGAETITLENOTRECOGNIZED) cause = Cause::UnknownCallingAeTitle;
+    return {RejectText(rej), cause};
 }
 
 T_ASC_PresentationContextID Association::ContextFor(const std::string& abstractSyntax,
@@ -254,7 +260,8 @@ T_ASC_PresentationContextID Association::ContextFor(const std::string& abstractS
     }
     throw DicomError(
         kErrNoPresentationContext,
-        operation + " failed: " + peer_.aet + " accepted no presentation context for " + abstractSyntax);
+        operation + " failed: " + peer_.aet + " accepted no presentation context for " + abstractSyntax,
+        Cause::NoPresentationContext, abstractSyntax);
 }
 
 OFCondition Association::Send(T_ASC_PresentationContextID context, T_DIMSE_Message& command,

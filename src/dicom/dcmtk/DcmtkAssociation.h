@@ -115,7 +115,11 @@ private:
     };
 
     void LogAccepted();
-    std::string RejectReason();
+    struct Rejection {
+        std::string reason;  // "rejected (permanent) by the service user: ..."
+        Cause cause = Cause::RefusedAssociation;
+    };
+    Rejection RejectReason();
     void Close() noexcept;
 
     AssociationParameters params_;

@@ -153,15 +153,18 @@ std::unique_ptr<DcmDataset> ToDcmDataset(const Dataset& dataset, const std::stri
         const DcmTag tag = TagWithVR(a.tag);
         if (tag.getEVR() == EVR_SQ) {
             if (!a.value.empty()) {
-                throw DicomError(kErrInvalidArgument, operation + ": " + TagText(a.tag) +
-                                                          " is a sequence and cannot hold a text value");
+                throw DicomError(
+                    kErrInvalidArgument,
+                    operation + ": " + TagText(a.tag) + " is a sequence and cannot hold a text value",
+                    Cause::InvalidRequest);
             }
             result->insertEmptyElement(tag);
             continue;
         }
         DcmElement* element = nullptr;
         if (DcmItem::newDicomElementWithVR(element, tag).bad() || element == nullptr) {
-            throw DicomError(kErrInvalidArgument, operation + ": cannot create " + TagText(a.tag));
+            throw DicomError(kErrInvalidArgument, operation + ": cannot create " + TagText(a.tag),
+                             Cause::InvalidRequest);
         }
         const std::string bytes = EncodeText(a.value, charset);
         OFCondition cond = element->putString(bytes.c_str(), static_cast<Uint32>(bytes.size()));
@@ -169,7 +172,8 @@ std::unique_ptr<DcmDataset> ToDcmDataset(const Dataset& dataset, const std::stri
         if (cond.bad()) {
             delete element;
             throw DicomError(kErrInvalidArgument,
-                             operation + ": invalid value for " + TagText(a.tag) + " (" + cond.text() + ")");
+                             operation + ": invalid value for " + TagText(a.tag) + " (" + cond.text() + ")",
+                             Cause::InvalidRequest);
         }
     }
     return result;

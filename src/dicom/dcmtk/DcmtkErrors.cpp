@@ -12,37 +12,43 @@ std::string Peer::Text() const {
 
 DicomError NetworkError(const std::string& operation, const OFCondition& cond, int waitSeconds) {
     const std::string detail = cond.text() ? cond.text() : "";
-    std::int32_t number = kErrProtocol;
-    std::string reason;
     if (cond == DIMSE_NODATAAVAILABLE || cond == DUL_READTIMEOUT) {
-        return DicomError(kErrTimeout, NetworkWords(NetworkFailure::NoAnswer, "",
-                                                    operation + ": no answer within " +
-                                                        std::to_string(waitSeconds) + " s"));
-    } else if (cond.module() == OFM_dcmnet && cond.code() == DULC_TCPINITERROR) {
+        const std::string wait = "no answer within " + std::to_string(waitSeconds) + " s";
+        return DicomError(kErrTimeout, NetworkWords(NetworkFailure::NoAnswer, "", operation + ": " + wait),
+                          Cause::NoAnswer, wait);
+    }
+    std::int32_t number = kErrProtocol;
+    Cause cause = Cause::Protocol;
+    std::string reason;
+    if (cond.module() == OFM_dcmnet && cond.code() == DULC_TCPINITERROR) {
         // Connection refused, host unreachable or connect time-out.
         number = kErrNoConnection;
+        cause = Cause::NoConnection;
         reason = "no connection (" + detail + ")";
     } else if (cond == DUL_PEERABORTEDASSOCIATION) {
         number = kErrAssociationAborted;
+        cause = Cause::Aborted;
         reason = "association aborted by the peer";
     } else if (cond == DUL_NETWORKCLOSED || cond == DUL_PEERREQUESTEDRELEASE ||
                (cond.module() == OFM_dcmnet && cond.code() == DULC_TCPIOERROR)) {
         number = kErrAssociationAborted;
+        cause = Cause::Aborted;
         reason = "connection closed by the peer (" + detail + ")";
     } else if (cond == NET_EC_NoAcceptablePresentationContexts) {
         number = kErrNoPresentationContext;
+        cause = Cause::NoPresentationContext;
         reason = "no presentation context accepted";
     } else {
         reason = detail.empty() ? "network error" : detail;
     }
-    return DicomError(number, operation + " failed: " + reason);
+    return DicomError(number, operation + " failed: " + reason, cause, reason);
 }
 
 DicomError StatusError(Operation operation, std::uint16_t status, const std::string& comment,
                        const std::string& destination, const MoveCounts& counts) {
     std::string words = StatusWords(operation, status, destination, counts);
     if (!comment.empty()) words += " The archive said: " + comment + (comment.ends_with('.') ? "" : ".");
-    return DicomError(status, words);
+    return DicomError(status, words, Cause::DimseStatus, StatusHex(status));
 }
 
 std::string ErrorComment(DcmDataset* statusDetail) {

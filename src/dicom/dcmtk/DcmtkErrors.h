@@ -27,7 +27,8 @@ struct Peer {
 
 // The error for `cond`, a failed network call while doing `operation` (a
 // text such as "C-FIND on ORTHANC (127.0.0.1:4242)"). `waitSeconds` is the
-// bound of the wait that a time-out exceeded.
+// bound of the wait that a time-out exceeded. Its detail is the reason
+// after "failed: ".
 DicomError NetworkError(const std::string& operation, const OFCondition& cond, int waitSeconds);
 
 // The error for a final DIMSE status of `operation` that is no success:

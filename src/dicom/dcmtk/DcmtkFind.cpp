@@ -57,7 +57,7 @@ DatasetList FindStudies(const AssociationParameters& params, const Dataset& iden
         const T_DIMSE_C_FindRSP& rsp = response.command.msg.CFindRSP;
         if (response.command.CommandField != DIMSE_C_FIND_RSP ||
             rsp.MessageIDBeingRespondedTo != find.MessageID) {
-            assoc.Fail(DicomError(kErrProtocol, operation + " failed: unexpected response"));
+            assoc.Fail(DicomError(kErrProtocol, operation + " failed: unexpected response", Cause::Protocol));
         }
         if (!DICOM_PENDING_STATUS(rsp.DimseStatus)) {
             finalStatus = rsp.DimseStatus;

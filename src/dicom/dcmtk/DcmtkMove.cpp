@@ -30,6 +30,20 @@ void Merge(MoveCounts& counts, const T_DIMSE_C_MoveRSP& rsp) {
     counts.warning = std::max<int>(counts.warning, rsp.NumberOfWarningSubOperations);
 }
 
+// The final response's own counts, when it carries Completed, Failed and
+// Warning all three.
+std::optional<MoveCounts> ReportedCounts(const T_DIMSE_C_MoveRSP& rsp) {
+    constexpr unsigned all = O_MOVE_NUMBEROFCOMPLETEDSUBOPERATIONS | O_MOVE_NUMBEROFFAILEDSUBOPERATIONS |
+                             O_MOVE_NUMBEROFWARNINGSUBOPERATIONS;
+    if ((rsp.opts & all) != all) return std::nullopt;
+    MoveCounts counts{std::nullopt, rsp.NumberOfCompletedSubOperations, rsp.NumberOfFailedSubOperations,
+                      rsp.NumberOfWarningSubOperations};
+    if ((rsp.opts & O_MOVE_NUMBEROFREMAININGSUBOPERATIONS) != 0) {
+        counts.remaining = rsp.NumberOfRemainingSubOperations;
+    }
+    return counts;
+}
+
 }  // namespace
 
 MoveResult MoveStudy(Association& assoc, const std::string& operation, DcmDataset& keys,
@@ -80,7 +94,8 @@ MoveResult MoveStudy(Association& assoc, const std::string& operation, DcmDatase
                           rsp.MessageIDBeingRespondedTo == move.MessageID;
         if (cancelledAt && (cond.bad() || !ours)) return unconfirmed();
         if (cond.bad()) assoc.Fail(NetworkError(operation, cond, responseSeconds));
-        if (!ours) assoc.Fail(DicomError(kErrProtocol, operation + " failed: unexpected response"));
+        if (!ours)
+            assoc.Fail(DicomError(kErrProtocol, operation + " failed: unexpected response", Cause::Protocol));
 
         Merge(result.counts, rsp);
         lastHeard = Clock::now();
@@ -89,6 +104,7 @@ MoveResult MoveStudy(Association& assoc, const std::string& operation, DcmDatase
             continue;
         }
         const Uint16 status = rsp.DimseStatus;
+        result.finalCounts = ReportedCounts(rsp);
         const std::string comment = ErrorComment(response.statusDetail.get());
         assoc.LogOperation(operation,
                            std::string(cancelledAt ? "cancelled, " : "") + "status " + StatusHex(status) +
@@ -103,7 +119,8 @@ MoveResult MoveStudy(Association& assoc, const std::string& operation, DcmDatase
             throw StatusError(Operation::Move, status, comment, destination, result.counts);
         }
         if (result.counts.failed > 0 || result.counts.warning > 0) {
-            throw DicomError(kErrSubOperationsFailed, SubOperationWords(destination, result.counts));
+            throw DicomError(kErrSubOperationsFailed, SubOperationWords(destination, result.counts),
+                             Cause::SubOperations);
         }
         return result;
     }

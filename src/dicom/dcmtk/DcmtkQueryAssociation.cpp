@@ -24,8 +24,12 @@ MoveResult DcmtkQueryAssociation::Move(const std::string& studyUid, const std::s
     const Peer peer{params_.calledAET, params_.host, params_.port};
     const std::string operation = "C-MOVE of study " + studyUid + " to " + destination + " on " + peer.Text();
     // An empty UID would be universal matching: the whole archive.
-    if (studyUid.empty()) throw DicomError(kErrInvalidArgument, operation + " failed: no Study Instance UID");
-    if (destination.empty()) throw DicomError(kErrInvalidArgument, operation + " failed: no destination");
+    if (studyUid.empty())
+        throw DicomError(kErrInvalidArgument, operation + " failed: no Study Instance UID",
+                         Cause::InvalidRequest, "no Study Instance UID");
+    if (destination.empty())
+        throw DicomError(kErrInvalidArgument, operation + " failed: no destination", Cause::InvalidRequest,
+                         "no destination");
 
     Dataset query;
     query.Attributes().Add(tags::QueryRetrieveLevel, "STUDY");

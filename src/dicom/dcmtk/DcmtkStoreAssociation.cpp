@@ -32,10 +32,12 @@ void DcmtkStoreAssociation::Store(const std::string& sopInstanceUID, const Datas
     const std::string peerText = assoc_ ? assoc_->peer().Text() : std::string("the archive");
     const std::string operation = "C-STORE of " + sopInstanceUID + " on " + peerText;
     if (!assoc_ || !assoc_->isOpen()) {
-        throw DicomError(kErrInvalidArgument, operation + " failed: no open association");
+        throw DicomError(kErrInvalidArgument, operation + " failed: no open association",
+                         Cause::InvalidRequest);
     }
     if (sopClassUID_.empty() || sopInstanceUID.empty()) {
-        throw DicomError(kErrInvalidArgument, operation + " failed: SOP class or instance UID missing");
+        throw DicomError(kErrInvalidArgument, operation + " failed: SOP class or instance UID missing",
+                         Cause::InvalidRequest);
     }
     const T_ASC_PresentationContextID context = assoc_->ContextFor(sopClassUID_, operation);
 
@@ -59,7 +61,13 @@ void DcmtkStoreAssociation::Store(const std::string& sopInstanceUID, const Datas
                                              nullptr, DIMSE_NONBLOCKING, wait, &response, &detail);
     const std::unique_ptr<DcmDataset> statusDetail(detail);
     if (cond.bad()) {
-        const DicomError error = NetworkError(operation, cond, wait);
+        DicomError error = NetworkError(operation, cond, wait);
+        assoc_->Log(error.what());
+        if (error.cause() == Cause::Aborted) {
+            error =
+                DicomError(error.number(), StoreAbortedWords(peerText, params_.callingAET, error.detail()),
+                           Cause::Aborted, error.detail());
+        }
         assoc_.reset();  // aborts what is left of the association
         throw error;
     }

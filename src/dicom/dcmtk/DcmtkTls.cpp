@@ -108,7 +108,8 @@ private:
 TlsClient::TlsClient(const TlsSettings& settings, const std::string& host, const std::string& operation,
                      ConnectedSocket& socket, int waitSeconds) {
     const auto fail = [&](const std::string& what) {
-        return DicomError(kErrTlsSettings, operation + " failed: TLS settings: " + what);
+        return DicomError(kErrTlsSettings, operation + " failed: TLS settings: " + what, Cause::TlsSettings,
+                          what);
     };
     const auto check = [&](const std::string& path, const std::string& role) {
         const std::string problem = FileProblem(path);
@@ -198,13 +199,15 @@ std::optional<DicomError> TlsClient::Failure(const std::string& archive, const s
                                              const OFCondition& cond, int waitSeconds) {
     const std::vector<unsigned long> errors = TakeOpenSslErrors();
     const auto error = [&](const std::string& what) {
-        return DicomError(kErrTlsHandshake, NetworkWords(NetworkFailure::TlsRefused, archive, what));
+        return DicomError(kErrTlsHandshake, NetworkWords(NetworkFailure::TlsRefused, archive, what),
+                          Cause::TlsHandshake, what);
     };
     if (cond == DCMTLS_EC_TLSReadOperationDidNotComplete ||
         cond == DCMTLS_EC_TLSWriteOperationDidNotComplete) {
-        return DicomError(kErrTimeout, NetworkWords(NetworkFailure::NoAnswer, "",
-                                                    operation + ": TLS handshake: no answer within " +
-                                                        std::to_string(waitSeconds) + " s"));
+        const std::string wait = "no answer within " + std::to_string(waitSeconds) + " s";
+        return DicomError(kErrTimeout,
+                          NetworkWords(NetworkFailure::NoAnswer, "", operation + ": TLS handshake: " + wait),
+                          Cause::NoTlsAnswer, wait);
     }
     if (!verifyFailure_.empty()) {
         return error("the archive's certificate was not accepted: " + verifyFailure_);

@@ -1,6 +1,7 @@
 #include "query/qt/ResultGridWidget.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 #include <algorithm>
@@ -110,6 +111,25 @@ std::vector<std::string> ResultGridModel::studyUids(const std::vector<bool>& row
     return uids;
 }
 
+std::vector<query::SelectedStudy> ResultGridModel::studies(const std::vector<bool>& rows) const {
+    const auto columnOf = [&](std::string query::StudyRow::*value) {
+        const auto it = std::find_if(columns_.begin(), columns_.end(),
+                                     [&](const query::GridColumn& c) { return c.value == value; });
+        return static_cast<std::size_t>(it - columns_.begin());
+    };
+    const std::size_t name = columnOf(&query::StudyRow::patientName);
+    const std::size_t date = columnOf(&query::StudyRow::studyDate);
+    const auto text = [](const Row& row, std::size_t column) {
+        return column < row.texts.size() ? row.texts[column].toStdString() : std::string();
+    };
+    std::vector<query::SelectedStudy> found;
+    for (std::size_t r = 0; r < rows.size() && r < rows_.size(); ++r) {
+        if (rows[r] && rows_[r].study)
+            found.push_back({rows_[r].uid, text(rows_[r], name), text(rows_[r], date)});
+    }
+    return found;
+}
+
 void ResultGridModel::sortByColumn(int column, bool ascending) {
     if (column < 0 || column >= columnCount()) throw std::out_of_range("grid column out of range");
     showHeldRows();
@@ -160,6 +180,9 @@ ResultGridWidget::ResultGridWidget(Shell& shell, ErrorReporter& errors, ActionGa
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::ExtendedSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Tab leaves the grid along the window's focus order; the arrow, Home,
+    // End and paging keys move inside it.
+    setTabKeyNavigation(false);
     setSortingEnabled(false);
     setWordWrap(false);
     setIconSize({0, 0});
@@ -251,12 +274,20 @@ void ResultGridWidget::selectRow(int row) {
 }
 
 // One pass over the selection's ranges and one over the rows.
-std::vector<std::string> ResultGridWidget::selectedStudyUids() const {
+std::vector<bool> ResultGridWidget::selectedRows() const {
     std::vector<bool> selected(static_cast<std::size_t>(model_->storedRows()));
     for (const QItemSelectionRange& range : selectionModel()->selection()) {
         for (int r = range.top(); r <= range.bottom(); ++r) selected[static_cast<std::size_t>(r)] = true;
     }
-    return model_->studyUids(selected);
+    return selected;
+}
+
+std::vector<std::string> ResultGridWidget::selectedStudyUids() const {
+    return model_->studyUids(selectedRows());
+}
+
+std::vector<query::SelectedStudy> ResultGridWidget::selectedStudies() const {
+    return model_->studies(selectedRows());
 }
 
 void ResultGridWidget::sortBy(int column, bool ascending) {
@@ -288,6 +319,19 @@ void ResultGridWidget::mousePressEvent(QMouseEvent* event) {
 
 void ResultGridWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::RightButton) QTableView::mouseReleaseEvent(event);
+}
+
+// Ctrl+Tab and Ctrl+Shift+Tab reach the view as plain keys (Qt moves the
+// focus on Tab only without Ctrl); they leave the grid as Tab does.
+void ResultGridWidget::keyPressEvent(QKeyEvent* event) {
+    const int key = event->key();
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
+        const bool back = key == Qt::Key_Backtab || event->modifiers().testFlag(Qt::ShiftModifier);
+        QWidget::focusNextPrevChild(!back);  // the window's chain, never a cell
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 // The item view would make the first cell current whenever the focus comes

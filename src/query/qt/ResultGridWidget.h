@@ -41,6 +41,8 @@ public:
     bool isStudy(int row) const;
     // The Study Instance UIDs of the study rows whose flag is set, top first.
     std::vector<std::string> studyUids(const std::vector<bool>& rows) const;
+    // The same studies with their patient names and study dates.
+    std::vector<query::SelectedStudy> studies(const std::vector<bool>& rows) const;
     // Stable sort by the text of one column, letters compared without
     // regard to case. Persistent indexes (selection, current cell) move with
     // their rows.
@@ -81,6 +83,7 @@ public:
     bool isStudy(int row) const override;
     void selectRow(int row) override;
     std::vector<std::string> selectedStudyUids() const override;
+    std::vector<query::SelectedStudy> selectedStudies() const override;
     void sortBy(int column, bool ascending) override;
     void allowSend(bool allowed) override { emit sendAllowed(allowed); }
 
@@ -92,9 +95,11 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void popUpSelectMenu(int x, int y) override;
+    std::vector<bool> selectedRows() const;
 
     ResultGridModel* model_;  // owned by the widget
     QMenu* selectMenu_;       // "SELECT" with "Mark all"
