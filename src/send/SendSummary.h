@@ -8,6 +8,7 @@
 #include <string>
 
 #include "dicom/Toolkit.h"
+#include "send/SendProgress.h"
 
 namespace pelko::send {
 
@@ -27,23 +28,24 @@ struct ImageTally {
 // else what the last known total leaves.
 std::optional<int> NotSentAfterCancel(const dicom::MoveCounts& final, std::optional<int> lastTotal);
 
-// "study 3 of 3" or "studies 2 to 5 of 5".
-std::string StudyRange(int first, int studies);
+// "study 3 of 3" or "studies 2 to 5 of 5" (of series: "series 2 to 5 of 5").
+// The texts below count in `unit` the same way.
+std::string StudyRange(int first, int studies, SendUnit unit = kStudyUnit);
 
 // The archive confirmed the cancel (or it came between two moves):
 // "Cancelled: 4 images sent, 0 failed, 36 not sent to DEST." and, when
 // studies from `firstNotStarted` on were never begun, "Not sent: studies
 // 3 to 5 of 5.".
 std::string CancelledParagraph(const std::string& destination, const ImageTally& images, int firstNotStarted,
-                               int studies);
+                               int studies, SendUnit unit = kStudyUnit);
 // The archive did not confirm the cancel within the grace period.
 std::string UnconfirmedParagraph(const std::string& destination, const ImageTally& images,
-                                 int firstNotStarted, int studies);
+                                 int firstNotStarted, int studies, SendUnit unit = kStudyUnit);
 // A destination the send never reached: "Not sent to DEST: studies 1 to 3 of 3.".
-std::string NotSentParagraph(const std::string& destination, int studies);
+std::string NotSentParagraph(const std::string& destination, int studies, SendUnit unit = kStudyUnit);
 
 // The Error.log description of a cancel.
 std::string CancelLogText(const std::string& destination, int study, int studies, const ImageTally& images,
-                          bool confirmed);
+                          bool confirmed, SendUnit unit = kStudyUnit);
 
 }  // namespace pelko::send

@@ -21,7 +21,17 @@ public:
     // as the adapter polls while it waits.
     dicom::MoveResult Move(const std::string& studyUid, const std::string& destination,
                            dicom::MoveObserver* observer) override {
-        MoveCall call{peer_, destination, studyUid, id_};
+        return Run({peer_, destination, studyUid, id_, {}}, observer);
+    }
+    dicom::MoveResult MoveSeries(const std::string& studyUid, const std::vector<std::string>& seriesUids,
+                                 const std::string& destination, dicom::MoveObserver* observer) override {
+        return Run({peer_, destination, studyUid, id_, seriesUids}, observer);
+    }
+
+private:
+    dicom::MoveResult Run(MoveCall call, dicom::MoveObserver* observer) {
+        const std::string& destination = call.destination;
+        const std::string& studyUid = call.studyUID;
         if (kit_.onMove) kit_.onMove(call);
         kit_.moves.push_back(call);
         const ScriptedMove script = kit_.scriptMove ? kit_.scriptMove(call) : ScriptedMove{};
@@ -46,7 +56,6 @@ public:
         return {script.final, dicom::MoveResult::Cancel::None};
     }
 
-private:
     FakeToolkit& kit_;
     dicom::AssociationParameters peer_;
     int id_;
