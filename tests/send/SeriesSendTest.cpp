@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 #include "SendFixture.h"
 #include "base/ActionGate.h"
@@ -86,6 +87,10 @@ struct SendCase {
     std::vector<std::string> messages;
     std::vector<std::string> logged;
 };
+
+void PrintTo(const SendCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 const SendCase kSendCases[] = {
     {"TwoSeriesToTwoNodesInSlotOrder",
