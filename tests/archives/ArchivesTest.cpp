@@ -287,47 +287,32 @@ TEST_P(EveryArchive, SeriesListHasTheStudysSeries) {
 // move with the list of UIDs.
 TEST_P(EveryArchive, MovedSeriesArriveAndNothingElse) {
     const struct {
-        std::vector<std::size_t> ticked;
+        std::vector<std::string> ticked;  // sorted
         bool oneMove;
-    } rows[] = {{{0}, false}, {{0, 2}, false}, {{1}, true}, {{0, 2}, true}};
+    } rows[] = {{{kSeries[0]}, false},
+                {{kSeries[0], kSeries[2]}, false},
+                {{kSeries[1]}, true},
+                {{kSeries[0], kSeries[2]}, true}};
     StoreScpFixture& destination = *archive().destination;
     for (const auto& r : rows) {
-        std::vector<std::string> uids;
-        for (const std::size_t i : r.ticked) uids.push_back(kSeries[i]);
-        const std::size_t before = destination.Files().size();
+        for (const auto& file : destination.Files()) std::filesystem::remove(file);
         auto query = Query();
-        if (r.oneMove) {
-            query->MoveSeries(kThreeSeries, uids, "DEST1");
-        } else {
-            for (const auto& uid : uids) query->MoveSeries(kThreeSeries, {uid}, "DEST1");
+        if (r.oneMove) query->MoveSeries(kThreeSeries, r.ticked, "DEST1");
+        for (const auto& uid : r.oneMove ? std::vector<std::string>{} : r.ticked) {
+            query->MoveSeries(kThreeSeries, {uid}, "DEST1");
         }
-        ASSERT_TRUE(destination.WaitForFiles(before + 2 * uids.size()));
-        std::vector<std::string> arrived;
-        const auto files = destination.Files();
-        for (const auto& file : files) {
-            const WireDataset received = ReadDicomFile(file);
-            const auto* e = received.Find(tags::SeriesInstanceUID);
-            if (e && std::find(kSeries.begin(), kSeries.end(), e->value) != kSeries.end()) {
-                arrived.push_back(e->value);
-            }
+        std::vector<std::string> arrived, expected;
+        for (const auto& file : destination.Files()) {
+            arrived.push_back(ReadDicomFile(file).Find(tags::SeriesInstanceUID)->value);
         }
-        EXPECT_EQ(files.size(), before + 2 * uids.size());
-        std::sort(uids.begin(), uids.end());
-        std::vector<std::string> expected;
-        for (const auto& uid : uids) expected.insert(expected.end(), 2, uid);
+        for (const auto& uid : r.ticked) expected.insert(expected.end(), 2, uid);
         std::sort(arrived.begin(), arrived.end());
         EXPECT_EQ(arrived, expected) << (r.oneMove ? "one move" : "a move per series");
-        for (const auto& file : files) std::filesystem::remove(file);
     }
 }
 
 TEST_P(EveryArchive, SeriesMoveToAnUnknownDestinationIsRefused) {
-    try {
-        Query()->MoveSeries(kThreeSeries, {kSeries[0]}, "NOWHERE");
-        ADD_FAILURE() << "moved to an unknown destination";
-    } catch (const DicomError& e) {
-        EXPECT_EQ(e.number(), orthanc() ? 0xC000 : 0xA801);
-    }
+    EXPECT_THROW(Query()->MoveSeries(kThreeSeries, {kSeries[0]}, "NOWHERE"), DicomError);
 }
 
 INSTANTIATE_TEST_SUITE_P(, EveryArchive, ::testing::Values("Orthanc", "dcmqrscp"),

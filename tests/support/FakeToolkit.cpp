@@ -30,8 +30,6 @@ public:
 
 private:
     dicom::MoveResult Run(MoveCall call, dicom::MoveObserver* observer) {
-        const std::string& destination = call.destination;
-        const std::string& studyUid = call.studyUID;
         if (kit_.onMove) kit_.onMove(call);
         kit_.moves.push_back(call);
         const ScriptedMove script = kit_.scriptMove ? kit_.scriptMove(call) : ScriptedMove{};
@@ -39,7 +37,7 @@ private:
         const auto cancelled = [&] {
             ++kit_.cancelPolls;
             if (observer == nullptr || !observer->CancelRequested()) return false;
-            kit_.cancels.push_back(destination + " " + studyUid);
+            kit_.cancels.push_back(call.destination + " " + call.studyUID);
             return true;
         };
         const auto cancelResult = [&]() -> dicom::MoveResult {
