@@ -232,9 +232,30 @@ _demo_studies() {
         local back=${days[$((i % ${#days[@]}))]}
         local date; date="$(date -d "-$back days" +%Y%m%d)"
         local time; time="$(printf '%02d%02d00' $((7 + i % 11)) $(((i * 13) % 60)))"
-        printf '{"Force": true, "Tags": {"SpecificCharacterSet": "ISO_IR 100", "PatientName": "%s", "PatientID": "%s", "PatientSex": "%s", "PatientBirthDate": "%s", "StudyDate": "%s", "StudyTime": "%s", "SeriesDate": "%s", "StudyDescription": "%s", "AccessionNumber": "ACC%05d", "Modality": "%s", "SOPClassUID": "%s", "ReferringPhysicianName": "Demo^Referrer", "InstitutionName": "Pelko Demo Hospital"}}\n' \
-            "$name" "$id" "$sex" "$birth" "$date" "$time" "$date" "$description" $((1000 + i)) \
-            "$modality" "$sop"
+        # The "CT Thorax" studies come in several series, as from a
+        # scanner: a scout, two reconstructions and a dose report.
+        local -a series=("")
+        if ((i % ${#kinds[@]} == 0)); then
+            local study="1.2.826.0.1.3680043.9.7311.900.$i"
+            series=()
+            local s number what part images n
+            for s in "1|CT|Topogramm|CHEST|1|$sop" "2|CT|Thorax 5 mm|CHEST|2|$sop" \
+                     "3|CT|Thorax 1 mm Lunge|CHEST|3|$sop" "10|OT|Dosisreport||1|1.2.840.10008.5.1.4.1.1.7"; do
+                IFS="|" read -r number what description part images sop <<<"$s"
+                for ((n = 0; n < images; n++)); do
+                    series+=(", \"StudyInstanceUID\": \"$study\", \"SeriesInstanceUID\": \"$study.$number\", \"SeriesNumber\": \"$number\", \"SeriesDescription\": \"$description\", \"BodyPartExamined\": \"$part\", \"SeriesTime\": \"$time\"|$what|$sop")
+                done
+            done
+            description="CT Thorax"
+        fi
+        local one more
+        for one in "${series[@]}"; do
+            more="${one%%|*}"
+            if [ -n "$one" ]; then IFS='|' read -r _ modality sop <<<"$one"; fi
+            printf '{"Force": true, "Tags": {"SpecificCharacterSet": "ISO_IR 100", "PatientName": "%s", "PatientID": "%s", "PatientSex": "%s", "PatientBirthDate": "%s", "StudyDate": "%s", "StudyTime": "%s", "SeriesDate": "%s", "StudyDescription": "%s", "AccessionNumber": "ACC%05d", "Modality": "%s", "SOPClassUID": "%s", "ReferringPhysicianName": "Demo^Referrer", "InstitutionName": "Pelko Demo Hospital"%s}}\n' \
+                "$name" "$id" "$sex" "$birth" "$date" "$time" "$date" "$description" $((1000 + i)) \
+                "$modality" "$sop" "$more"
+        done
     done
 }
 

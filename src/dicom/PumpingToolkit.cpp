@@ -41,6 +41,12 @@ public:
         kit_.runPumping([&] { result = inner_->Move(studyUid, destination, observer); });
         return result;
     }
+    MoveResult MoveSeries(const std::string& studyUid, const std::vector<std::string>& seriesUids,
+                          const std::string& destination, MoveObserver* observer) override {
+        MoveResult result;
+        kit_.runPumping([&] { result = inner_->MoveSeries(studyUid, seriesUids, destination, observer); });
+        return result;
+    }
 };
 
 class PumpingStore : public StoreAssociation, private Pumped<StoreAssociation> {

@@ -31,17 +31,24 @@ struct Tag {
 
 namespace tags {
 inline constexpr Tag StudyDate{0x0008, 0x0020};
+inline constexpr Tag SeriesDate{0x0008, 0x0021};
 inline constexpr Tag StudyTime{0x0008, 0x0030};
+inline constexpr Tag SeriesTime{0x0008, 0x0031};
 inline constexpr Tag AccessionNumber{0x0008, 0x0050};
 inline constexpr Tag QueryRetrieveLevel{0x0008, 0x0052};
 inline constexpr Tag Modality{0x0008, 0x0060};
 inline constexpr Tag ModalitiesInStudy{0x0008, 0x0061};
 inline constexpr Tag StudyDescription{0x0008, 0x1030};
+inline constexpr Tag SeriesDescription{0x0008, 0x103E};
 inline constexpr Tag PatientName{0x0010, 0x0010};
 inline constexpr Tag PatientID{0x0010, 0x0020};
 inline constexpr Tag PatientBirthDate{0x0010, 0x0030};
 inline constexpr Tag PatientSex{0x0010, 0x0040};
+inline constexpr Tag BodyPartExamined{0x0018, 0x0015};
 inline constexpr Tag StudyInstanceUID{0x0020, 0x000D};
+inline constexpr Tag SeriesInstanceUID{0x0020, 0x000E};
+inline constexpr Tag SeriesNumber{0x0020, 0x0011};
+inline constexpr Tag NumberOfSeriesRelatedInstances{0x0020, 0x1209};
 // The archive's private attributes (group 0019).
 inline constexpr Tag RedirectMarker{0x0019, 0x0010};
 inline constexpr Tag RegisteredDate{0x0019, 0x0020};
@@ -197,9 +204,10 @@ public:
     // Releases the association when one is open.
     virtual ~QueryAssociation() = default;
 
-    // Study-level C-FIND with `identifier` (Query/Retrieve Level "STUDY"
-    // added when absent); at most kMaxFindResults results, one association
-    // per call. Throws DicomError.
+    // C-FIND with `identifier` at its Query/Retrieve Level ("STUDY" added
+    // when absent; "SERIES" with the Study Instance UID lists a study's
+    // series, PS3.4 C.6.2); at most kMaxFindResults results, one
+    // association per call. Throws DicomError.
     virtual DatasetList Find(const Dataset& identifier) = 0;
     // Study-level C-MOVE of `studyUid` to the AE title `destination`. The
     // association is opened on first use and kept for further moves. Throws
@@ -209,6 +217,13 @@ public:
     // `observer`, when given, follows the pending responses and may cancel.
     virtual MoveResult Move(const std::string& studyUid, const std::string& destination,
                             MoveObserver* observer = nullptr) = 0;
+    // Series-level C-MOVE (PS3.4 C.4.2.2.1): the series `seriesUids` of
+    // study `studyUid`, several as one list of UIDs in one request, to
+    // `destination`; on the association of Move and otherwise as Move. Throws
+    // DicomError (kErrInvalidArgument) without sending anything when a UID
+    // is empty or no series is given.
+    virtual MoveResult MoveSeries(const std::string& studyUid, const std::vector<std::string>& seriesUids,
+                                  const std::string& destination, MoveObserver* observer = nullptr) = 0;
 };
 
 // C-STORE client towards the archive, for one SOP class.

@@ -8,13 +8,20 @@ void MoveMonitor::MoveStarting(const std::string& destination, int study, int st
     {
         std::lock_guard lock(mutex_);
         const bool cancelling = state_.cancelling;
+        const SendUnit unit = state_.unit;
         state_ = MoveSnapshot{};
+        state_.unit = unit;
         state_.destination = destination;
         state_.study = study;
         state_.studies = studies;
         state_.cancelling = cancelling;
     }
     if (view_) view_->MoveStarted();
+}
+
+void MoveMonitor::setUnit(SendUnit unit) {
+    std::lock_guard lock(mutex_);
+    state_.unit = unit;
 }
 
 bool MoveMonitor::RequestCancel() {
@@ -52,8 +59,8 @@ void MoveMonitor::Pending(const dicom::MoveCounts& counts) {
 ProgressText DescribeProgress(const MoveSnapshot& move, std::chrono::seconds waited) {
     ProgressText text;
     if (move.study > 0) {
-        text.study = "Study " + std::to_string(move.study) + " of " + std::to_string(move.studies) + " to " +
-                     move.destination;
+        text.study = std::string(move.unit.title) + " " + std::to_string(move.study) + " of " +
+                     std::to_string(move.studies) + " to " + move.destination;
     }
     const dicom::MoveCounts& c = move.counts;
     if (move.total) {

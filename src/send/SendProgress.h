@@ -19,6 +19,15 @@ namespace pelko::send {
 
 class MoveMonitor;
 
+// What one move of a send carries: a study, or one series of a study.
+struct SendUnit {
+    const char* title;  // "Study"
+    const char* one;    // "study"
+    const char* many;   // "studies"
+};
+inline constexpr SendUnit kStudyUnit{"Study", "study", "studies"};
+inline constexpr SendUnit kSeriesUnit{"Series", "series", "series"};
+
 // The progress window as the sender drives it. Every call but CountsArrived
 // comes on the window's thread.
 class SendProgress {
@@ -48,6 +57,7 @@ struct MoveSnapshot {
     // while no response carried Remaining.
     std::optional<int> total;
     bool cancelling = false;
+    SendUnit unit = kStudyUnit;
 };
 
 class MoveMonitor : public dicom::MoveObserver {
@@ -55,6 +65,8 @@ public:
     explicit MoveMonitor(SendProgress* view = nullptr) : view_(view) {}
 
     // --- the window's thread
+    // What the moves of this send carry; studies unless set.
+    void setUnit(SendUnit unit);
     // The next move: its counts start afresh.
     void MoveStarting(const std::string& destination, int study, int studies);
     // Whether a move is still to come (at the start: whether the send has
@@ -87,7 +99,7 @@ private:
 // The window's lines for a snapshot; `waited` is the time since the move
 // began.
 struct ProgressText {
-    std::string study;     // "Study 2 of 3 to DEST"
+    std::string study;     // "Study 2 of 3 to DEST" ("Series 2 of 3 to DEST")
     std::string images;    // "12 of 40 images sent", or "Waiting for the archive (5 s)"
     std::string problems;  // "1 failed, 2 with warnings"; empty when both are 0
     int done = 0;          // the bar: completed + failed + warning ...

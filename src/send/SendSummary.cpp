@@ -12,9 +12,9 @@ std::string Sent(const ImageTally& images) {
     return text;
 }
 
-std::string NotStarted(int firstNotStarted, int studies) {
+std::string NotStarted(int firstNotStarted, int studies, SendUnit unit) {
     if (firstNotStarted > studies) return {};
-    return "\nNot sent: " + StudyRange(firstNotStarted, studies) + ".";
+    return "\nNot sent: " + StudyRange(firstNotStarted, studies, unit) + ".";
 }
 
 }  // namespace
@@ -31,28 +31,28 @@ std::optional<int> NotSentAfterCancel(const dicom::MoveCounts& final, std::optio
     return std::max(0, *lastTotal - final.completed - final.failed - final.warning);
 }
 
-std::string StudyRange(int first, int studies) {
+std::string StudyRange(int first, int studies, SendUnit unit) {
     const std::string of = " of " + std::to_string(studies);
-    if (first == studies) return "study " + std::to_string(first) + of;
-    return "studies " + std::to_string(first) + " to " + std::to_string(studies) + of;
+    if (first == studies) return unit.one + (" " + std::to_string(first)) + of;
+    return unit.many + (" " + std::to_string(first)) + " to " + std::to_string(studies) + of;
 }
 
 std::string CancelledParagraph(const std::string& destination, const ImageTally& images, int firstNotStarted,
-                               int studies) {
+                               int studies, SendUnit unit) {
     const std::string notSent = images.notSent ? std::to_string(*images.notSent) : "an unknown number";
     return "Cancelled: " + Sent(images) + ", " + notSent + " not sent to " + destination + "." +
-           NotStarted(firstNotStarted, studies) + "\n\n";
+           NotStarted(firstNotStarted, studies, unit) + "\n\n";
 }
 
 std::string UnconfirmedParagraph(const std::string& destination, const ImageTally& images,
-                                 int firstNotStarted, int studies) {
+                                 int firstNotStarted, int studies, SendUnit unit) {
     return "The archive did not confirm the cancel and may still be sending to " + destination + " (" +
-           Sent(images) + " so far)." + NotStarted(firstNotStarted, studies) + "\n\n";
+           Sent(images) + " so far)." + NotStarted(firstNotStarted, studies, unit) + "\n\n";
 }
 
-std::string NotSentParagraph(const std::string& destination, int studies) {
+std::string NotSentParagraph(const std::string& destination, int studies, SendUnit unit) {
     if (studies == 0) return "Not sent to " + destination + ".\n\n";
-    return "Not sent to " + destination + ": " + StudyRange(1, studies) + ".\n\n";
+    return "Not sent to " + destination + ": " + StudyRange(1, studies, unit) + ".\n\n";
 }
 
 bool NothingSent(const dicom::MoveResult& result) {
@@ -69,18 +69,25 @@ std::string NothingSentLogText(const std::string& destination, const query::Sele
            study.uid + ")";
 }
 
-std::string NothingSentSentence(int studies) {
-    if (studies == 0) return {};
-    const bool one = studies == 1;
-    return "\nThe archive sent no images of " + std::to_string(studies) + (one ? " study" : " studies") +
+std::string NothingSentSeriesLogText(const std::string& destination, const std::string& studyUid,
+                                     const std::string& seriesUid) {
+    return "The archive sent no images of series " + seriesUid + " of study " + studyUid + " to " +
+           destination + ": it reported 0 sent, 0 failed, 0 with warnings, probably because it does not hold "
+           "the series";
+}
+
+std::string NothingSentSentence(int count, SendUnit unit) {
+    if (count == 0) return {};
+    const bool one = count == 1;
+    return "\nThe archive sent no images of " + std::to_string(count) + " " + (one ? unit.one : unit.many) +
            ", probably because it does not hold " + (one ? "it" : "them") + "; Error.log names " +
            (one ? "it." : "them.");
 }
 
 std::string CancelLogText(const std::string& destination, int study, int studies, const ImageTally& images,
-                          bool confirmed) {
-    std::string text = "Send to " + destination + " cancelled at study " + std::to_string(study) + " of " +
-                       std::to_string(studies);
+                          bool confirmed, SendUnit unit) {
+    std::string text = "Send to " + destination + " cancelled at " + unit.one + " " + std::to_string(study) +
+                       " of " + std::to_string(studies);
     if (!confirmed) {
         text += "; the archive did not confirm the cancel within " +
                 std::to_string(dicom::kMoveCancelGraceSeconds) + " s and may still be sending";

@@ -12,6 +12,7 @@
 #include "query/ResultGridView.h"
 #include "send/SendProgress.h"
 #include "send/SendSummary.h"
+#include "send/SeriesSend.h"
 
 namespace pelko::send {
 namespace {
@@ -80,6 +81,29 @@ bool Sender::Send() {
     return true;
 }
 
+bool Sender::SendSeries(const std::string& studyUid, const std::vector<std::string>& seriesUids) {
+    auto pass = gate_.tryEnter();
+    if (!pass) return false;
+
+    button_.disableSend();
+    seriesOf_ = studyUid;
+    unit_ = kSeriesUnit;
+    const bool done = errors_.Run("Send", Report::LogThenDetails, [&] {
+        if (settings_.record().UseForward) {
+            // Changed in the file since the window opened.
+            shell_.showInfo(kSeriesForwardNote);
+        } else {
+            Studies series;
+            for (const std::string& uid : seriesUids) series.push_back({uid, {}, {}});
+            SendMove(series, SelectedDestinations());
+        }
+    });
+    seriesOf_.reset();
+    unit_ = kStudyUnit;
+    if (!done) shell_.setCaption(kAppTitle);
+    return true;
+}
+
 Sender::Destinations Sender::SelectedDestinations() const {
     Destinations destinations;
     for (int i = 0; i < kNodeSlots; ++i) {
@@ -111,6 +135,7 @@ void Sender::SendMove(const Studies& studies, const Destinations& destinations) 
     summary_.clear();
     cancelUnconfirmed_ = false;
     MoveMonitor monitor(progress_);
+    monitor.setUnit(unit_);
     std::size_t last = destinations.size();
     for (std::size_t i = 0; i < destinations.size(); ++i) {
         if (destinations[i]) last = i;
@@ -121,7 +146,7 @@ void Sender::SendMove(const Studies& studies, const Destinations& destinations) 
         shell_.processEvents();
         if (!destinations[i]) continue;
         if (monitor.cancelled()) {
-            summary_ += NotSentParagraph(*destinations[i], static_cast<int>(studies.size()));
+            summary_ += NotSentParagraph(*destinations[i], static_cast<int>(studies.size()), unit_);
         } else {
             SendToNode(*destinations[i], studies, monitor, i == last);
         }
@@ -153,7 +178,9 @@ void Sender::SendToNode(const std::string& destination, const Studies& studies, 
             int empty = 0;  // studies of which the archive sent nothing
             ImageTally images;
             for (std::size_t k = 1; k <= studies.size(); ++k) {
-                const std::string& uid = RequireUid(studies[k - 1].uid, k);
+                // A series without UID is never listed for sending; the
+                // adapter refuses an empty one all the same.
+                const std::string& uid = seriesOf_ ? studies[k - 1].uid : RequireUid(studies[k - 1].uid, k);
                 shell_.setCaption(std::string(kAppTitle) + " - " + destination + "(" + std::to_string(k) +
                                   " / " + count + ")");
                 shell_.processEvents();
@@ -163,7 +190,9 @@ void Sender::SendToNode(const std::string& destination, const Studies& studies, 
                     return;
                 }
                 monitor.MoveStarting(destination, number, n);
-                const dicom::MoveResult result = association->Move(uid, destination, &monitor);
+                const dicom::MoveResult result =
+                    seriesOf_ ? association->MoveSeries(*seriesOf_, {uid}, destination, &monitor)
+                              : association->Move(uid, destination, &monitor);
                 monitor.MoveEnded(result.counts, number < n || !lastDestination);
                 images.add(result.counts);
                 if (result.cancel != dicom::MoveResult::Cancel::None) {
@@ -173,14 +202,17 @@ void Sender::SendToNode(const std::string& destination, const Studies& studies, 
                 }
                 if (NothingSent(result)) {
                     ++empty;
-                    errors_.log(dicom::kErrNothingSent, NothingSentLogText(destination, studies[k - 1]),
+                    errors_.log(dicom::kErrNothingSent,
+                                seriesOf_ ? NothingSentSeriesLogText(destination, *seriesOf_, uid)
+                                          : NothingSentLogText(destination, studies[k - 1]),
                                 "Send");
                     continue;
                 }
                 ++moved;
             }
-            summary_ += "Sending was successful (" + std::to_string(moved) + " / " + count + ") to " +
-                        destination + "." + NothingSentSentence(empty) + "\n\n";
+            summary_ += "Sending was successful (" + std::to_string(moved) + " / " + count +
+                        (seriesOf_ ? " series" : "") + ") to " + destination + "." +
+                        NothingSentSentence(empty, unit_) + "\n\n";
         },
         " (" + destination + ")");
 }
@@ -190,16 +222,17 @@ void Sender::ReportCancel(const std::string& destination, int study, int studies
     using Cancel = dicom::MoveResult::Cancel;
     const bool confirmed = how != Cancel::Unconfirmed;
     errors_.log(confirmed ? kCancelStatus : dicom::kErrAssociationAborted,
-                CancelLogText(destination, study, studies, images, confirmed), "Send");
+                CancelLogText(destination, study, studies, images, confirmed, unit_), "Send");
     if (how == Cancel::None && study == 1) {
-        summary_ += NotSentParagraph(destination, studies);
+        summary_ += NotSentParagraph(destination, studies, unit_);
     } else if (confirmed) {
         // The studies after the stopped one were never begun; so was the
         // stopped one itself when the cancel came before its move.
-        summary_ += CancelledParagraph(destination, images, how == Cancel::None ? study : study + 1, studies);
+        summary_ +=
+            CancelledParagraph(destination, images, how == Cancel::None ? study : study + 1, studies, unit_);
     } else {
         cancelUnconfirmed_ = true;
-        summary_ += UnconfirmedParagraph(destination, images, study + 1, studies);
+        summary_ += UnconfirmedParagraph(destination, images, study + 1, studies, unit_);
     }
 }
 

@@ -12,6 +12,7 @@
 #include "dicom/Toolkit.h"
 #include "query/ResultGridView.h"
 #include "send/NodeSlots.h"
+#include "send/SendProgress.h"
 
 namespace pelko {
 class ActionGate;
@@ -27,8 +28,6 @@ class Toolkit;
 
 namespace pelko::send {
 
-class MoveMonitor;
-class SendProgress;
 struct ImageTally;
 
 // Computed Radiography Image Storage: the SOP class under which the archive
@@ -61,6 +60,12 @@ public:
     // node button, a rebuilt node list) change what the next send does,
     // never the running one.
     bool Send();
+    // "Send series": the series `seriesUids` of study `studyUid` go to every
+    // marked node, one series-level C-MOVE per series, as Send moves studies:
+    // the same gate, caption, progress, cancel, error reports and summary,
+    // which counts series ("Sending was successful (2 / 2 series) to DEST.").
+    // Forward mode has no request for a series: it only says so.
+    bool SendSeries(const std::string& studyUid, const std::vector<std::string>& seriesUids);
 
     // The progress window of move mode, with its "Cancel"; none by default.
     void setProgress(SendProgress* progress) { progress_ = progress; }
@@ -93,6 +98,9 @@ private:
     std::string summary_;  // one paragraph per destination that move mode finished
     SendProgress* progress_ = nullptr;
     bool cancelUnconfirmed_ = false;  // the summary warns that the archive may still be sending
+    // While SendSeries runs: the study whose series the moves carry.
+    std::optional<std::string> seriesOf_;
+    SendUnit unit_ = kStudyUnit;
 };
 
 }  // namespace pelko::send

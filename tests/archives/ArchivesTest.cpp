@@ -16,8 +16,10 @@
 #include "peers/DicomFiles.h"
 #include "peers/OrthancFixture.h"
 #include "peers/StoreScpFixture.h"
+#include "peers/TestScp.h"
 #include "query/ModalityText.h"
 #include "query/SearchCriteria.h"
+#include "query/SeriesList.h"
 
 namespace pelko::test {
 namespace {
@@ -29,6 +31,9 @@ const std::string kRoot = "1.2.826.0.1.3680043.9.7311.600.";
 const std::string kSmithJohn = kRoot + "1", kSmithJane = kRoot + "2", kSmith = kRoot + "3";
 const std::string kMueller = kRoot + "4", kOmega = kRoot + "5", kCtPt = kRoot + "6";
 constexpr int kCapStudies = dicom::kMaxFindResults + 5;
+// A study of three series of two images each, numbered 1, 2 and 10.
+const std::string kThreeSeries = kRoot + "7";
+const std::vector<std::string> kSeries = {kRoot + "7.1", kRoot + "7.2", kRoot + "7.10"};
 
 // One seeded instance: its study, patient and what differs.
 struct Seed {
@@ -64,6 +69,22 @@ void WriteSeeds(const std::filesystem::path& folder) {
                                            {tags::AccessionNumber, "A" + s.patientId}};
         if (!s.charset.empty()) a.push_back({{0x0008, 0x0005}, s.charset});
         WriteDicomFile(folder / ("seed" + std::to_string(n++) + ".dcm"), a);
+    }
+    for (const std::string& series : kSeries) {
+        for (int image = 0; image < 2; ++image) {
+            WriteDicomFile(folder / ("seed" + std::to_string(n++) + ".dcm"),
+                           {{tags::StudyInstanceUID, kThreeSeries},
+                            {tags::PatientID, "P7"},
+                            {tags::PatientName, "Three^Series"},
+                            {tags::StudyDate, "20240110"},
+                            {tags::SeriesInstanceUID, series},
+                            {tags::SeriesNumber, series.substr(series.rfind('.') + 1)},
+                            {tags::Modality, "CT"},
+                            {tags::SeriesDescription, "Thorax"},
+                            {tags::SeriesDate, "20240110"},
+                            {tags::SeriesTime, "083000"},
+                            {tags::BodyPartExamined, "CHEST"}});
+        }
     }
 }
 
@@ -253,6 +274,55 @@ TEST_P(EveryArchive, ModalityColumnFallsBackToModalitiesInStudy) {
     if (!orthanc()) {
         EXPECT_EQ(modality, "CT");
     }
+}
+
+// The series list. Orthanc answers every key; dcmqrscp keeps only
+// Modality, Series Number and UID at series level and answers the others
+// empty (Number of Series Related Instances included).
+TEST_P(EveryArchive, SeriesListHasTheStudysSeries) {
+    const auto rows = query::SeriesRows(Query()->Find(query::SeriesIdentifier(kThreeSeries)));
+    ASSERT_EQ(rows.size(), 3u);
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const query::SeriesRow& r = rows[i];
+        EXPECT_EQ(r.seriesInstanceUid, kSeries[i]);
+        EXPECT_EQ(r.modality, "CT");
+        const std::string all =
+            r.images + "|" + r.description + "|" + r.bodyPart + "|" + r.date + "|" + r.time;
+        EXPECT_EQ(all, orthanc() ? "2|Thorax|CHEST|20240110|083000" : "||||");
+    }
+}
+
+// The destination gets the ticked series' images and nothing of the
+// others: by one move per series (what the Series window does) and by one
+// move with the list of UIDs.
+TEST_P(EveryArchive, MovedSeriesArriveAndNothingElse) {
+    const struct {
+        std::vector<std::string> ticked;  // sorted
+        bool oneMove;
+    } rows[] = {{{kSeries[0]}, false},
+                {{kSeries[0], kSeries[2]}, false},
+                {{kSeries[1]}, true},
+                {{kSeries[0], kSeries[2]}, true}};
+    StoreScpFixture& destination = *archive().destination;
+    for (const auto& r : rows) {
+        for (const auto& file : destination.Files()) std::filesystem::remove(file);
+        auto query = Query();
+        if (r.oneMove) query->MoveSeries(kThreeSeries, r.ticked, "DEST1");
+        for (const auto& uid : r.oneMove ? std::vector<std::string>{} : r.ticked) {
+            query->MoveSeries(kThreeSeries, {uid}, "DEST1");
+        }
+        std::vector<std::string> arrived, expected;
+        for (const auto& file : destination.Files()) {
+            arrived.push_back(ReadDicomFile(file).Find(tags::SeriesInstanceUID)->value);
+        }
+        for (const auto& uid : r.ticked) expected.insert(expected.end(), 2, uid);
+        std::sort(arrived.begin(), arrived.end());
+        EXPECT_EQ(arrived, expected) << (r.oneMove ? "one move" : "a move per series");
+    }
+}
+
+TEST_P(EveryArchive, SeriesMoveToAnUnknownDestinationIsRefused) {
+    EXPECT_THROW(Query()->MoveSeries(kThreeSeries, {kSeries[0]}, "NOWHERE"), DicomError);
 }
 
 INSTANTIATE_TEST_SUITE_P(, EveryArchive, ::testing::Values("Orthanc", "dcmqrscp"),

@@ -21,7 +21,15 @@ public:
     // as the adapter polls while it waits.
     dicom::MoveResult Move(const std::string& studyUid, const std::string& destination,
                            dicom::MoveObserver* observer) override {
-        MoveCall call{peer_, destination, studyUid, id_};
+        return Run({peer_, destination, studyUid, id_, {}}, observer);
+    }
+    dicom::MoveResult MoveSeries(const std::string& studyUid, const std::vector<std::string>& seriesUids,
+                                 const std::string& destination, dicom::MoveObserver* observer) override {
+        return Run({peer_, destination, studyUid, id_, seriesUids}, observer);
+    }
+
+private:
+    dicom::MoveResult Run(MoveCall call, dicom::MoveObserver* observer) {
         if (kit_.onMove) kit_.onMove(call);
         kit_.moves.push_back(call);
         const ScriptedMove script = kit_.scriptMove ? kit_.scriptMove(call) : ScriptedMove{};
@@ -29,7 +37,7 @@ public:
         const auto cancelled = [&] {
             ++kit_.cancelPolls;
             if (observer == nullptr || !observer->CancelRequested()) return false;
-            kit_.cancels.push_back(destination + " " + studyUid);
+            kit_.cancels.push_back(call.destination + " " + call.studyUID);
             return true;
         };
         const auto cancelResult = [&]() -> dicom::MoveResult {
@@ -47,7 +55,6 @@ public:
         return {script.final, dicom::MoveResult::Cancel::None, script.reported};
     }
 
-private:
     FakeToolkit& kit_;
     dicom::AssociationParameters peer_;
     int id_;

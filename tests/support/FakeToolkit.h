@@ -20,7 +20,8 @@ struct FindCall {
 struct MoveCall {
     dicom::AssociationParameters peer;
     std::string destination, studyUID;
-    int association = 0;  // which QueryAssociation object made the move
+    int association = 0;                  // which QueryAssociation object made the move
+    std::vector<std::string> seriesUIDs;  // a series-level move's keys; empty at study level
 };
 
 struct StoreCall {

@@ -16,6 +16,7 @@
 #include "send/qt/NodeButtons.h"
 #include "send/qt/SendButton.h"
 #include "send/qt/SendProgressWindow.h"
+#include "send/qt/SeriesWindow.h"
 
 namespace pelko::ui {
 
@@ -86,6 +87,23 @@ void MainWindow::buildWidgets() {
     sendButton_->bind(*this, settings_, errors_, services_.toolkit, *grid_, nodeButtons_->nodeSlots(), gate_);
     sendProgress_ = std::make_unique<SendProgressOnDemand>(this);
     sendButton_->setProgress(*sendProgress_);
+    connect(grid_, &ResultGridWidget::studyOpened, this, &MainWindow::openSeries);
+}
+
+void MainWindow::openSeries(const query::StudyRow& study) {
+    auto* window = new SeriesWindow(this, settings_, errors_, services_.toolkit, gate_,
+                                    nodeButtons_->nodeSlots(), sendButton_->sender());
+    if (!window->open({study.studyInstanceUid, study.patientName, study.studyDate, study.description})) {
+        delete window;
+        return;
+    }
+    if (series_) series_->close();
+    series_ = window;
+    // Queued: the slots have their new state once the buttons have theirs.
+    connect(nodeButtons_, &NodeButtons::nodesChanged, window, &SeriesWindow::nodesChanged,
+            Qt::QueuedConnection);
+    window->show();
+    window->activateWindow();
 }
 
 void MainWindow::buildMenus() {

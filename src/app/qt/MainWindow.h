@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <filesystem>
 #include <memory>
 
@@ -25,7 +26,8 @@ class Toolkit;
 }
 namespace query {
 class ConnectionTest;
-}
+struct StudyRow;
+}  // namespace query
 }  // namespace pelko
 
 namespace pelko::ui {
@@ -36,6 +38,7 @@ class SearchPanel;
 class SearchPresets;
 class SendButton;
 class SendProgressOnDemand;
+class SeriesWindow;
 
 // What the window is built from: the program folder, the clock, the logs
 // and the DICOM toolkit.
@@ -70,6 +73,8 @@ private:
     void buildMenus();
     void setFocusOrder();
     QSize frameExtra() const;
+    // A study opened from the grid: its Series window, in place of the last.
+    void openSeries(const query::StudyRow& study);
 
     // Shell
     void showError(const std::string& text) override;
@@ -109,6 +114,7 @@ private:
     SearchPresets* searchPresets_ = nullptr;
     NodeButtons* nodeButtons_ = nullptr;
     SendButton* sendButton_ = nullptr;
+    QPointer<SeriesWindow> series_;  // closes itself
 };
 
 }  // namespace pelko::ui

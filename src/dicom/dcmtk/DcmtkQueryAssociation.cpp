@@ -1,5 +1,7 @@
 #include "dicom/dcmtk/DcmtkQueryAssociation.h"
 
+#include <algorithm>
+
 #include "dcmtk/dcmdata/dcuid.h"
 #include "dicom/dcmtk/DcmtkAssociation.h"
 #include "dicom/dcmtk/DcmtkDataset.h"
@@ -34,6 +36,38 @@ MoveResult DcmtkQueryAssociation::Move(const std::string& studyUid, const std::s
     Dataset query;
     query.Attributes().Add(tags::QueryRetrieveLevel, "STUDY");
     query.Attributes().Add(tags::StudyInstanceUID, studyUid);
+    return MoveKeys(query, operation, destination, observer);
+}
+
+MoveResult DcmtkQueryAssociation::MoveSeries(const std::string& studyUid,
+                                             const std::vector<std::string>& seriesUids,
+                                             const std::string& destination, MoveObserver* observer) {
+    std::string list;
+    for (const std::string& uid : seriesUids) list += (list.empty() ? "" : "\\") + uid;
+    const Peer peer{params_.calledAET, params_.host, params_.port};
+    const std::string operation =
+        "C-MOVE of series " + list + " of study " + studyUid + " to " + destination + " on " + peer.Text();
+    // An empty key would be universal matching: every series of the study,
+    // or of the archive.
+    const bool emptyUid =
+        std::any_of(seriesUids.begin(), seriesUids.end(), [](const std::string& uid) { return uid.empty(); });
+    if (studyUid.empty() || seriesUids.empty() || emptyUid) {
+        throw DicomError(kErrInvalidArgument, operation + " failed: no Study or Series Instance UID",
+                         Cause::InvalidRequest, "no Study or Series Instance UID");
+    }
+
+    Dataset query;
+    query.Attributes().Add(tags::QueryRetrieveLevel, "SERIES");
+    query.Attributes().Add(tags::StudyInstanceUID, studyUid);
+    query.Attributes().Add(tags::SeriesInstanceUID, list);
+    return MoveKeys(query, operation, destination, observer);
+}
+
+MoveResult DcmtkQueryAssociation::MoveKeys(const Dataset& query, const std::string& operation,
+                                           const std::string& destination, MoveObserver* observer) {
+    if (destination.empty())
+        throw DicomError(kErrInvalidArgument, operation + " failed: no destination", Cause::InvalidRequest,
+                         "no destination");
     const auto keys = ToDcmDataset(query, operation);
 
     const int responseSeconds = params_.timeouts.moveResponseSeconds;

@@ -25,8 +25,13 @@ public:
     // is opened after a failure or an abort); the destructor releases it.
     MoveResult Move(const std::string& studyUid, const std::string& destination,
                     MoveObserver* observer) override;
+    MoveResult MoveSeries(const std::string& studyUid, const std::vector<std::string>& seriesUids,
+                          const std::string& destination, MoveObserver* observer) override;
 
 private:
+    MoveResult MoveKeys(const Dataset& query, const std::string& operation, const std::string& destination,
+                        MoveObserver* observer);
+
     AssociationParameters params_;
     DicomLog* log_;
     std::unique_ptr<Association> moveAssociation_;

@@ -103,6 +103,16 @@ bool ResultGridModel::isStudy(int row) const {
     return rows_[static_cast<std::size_t>(row)].study;
 }
 
+query::StudyRow ResultGridModel::studyAt(int row) const {
+    const Row& r = rows_.at(static_cast<std::size_t>(row));
+    query::StudyRow study;
+    for (std::size_t c = 0; c < columns_.size() && c < r.texts.size(); ++c) {
+        if (columns_[c].value) study.*(columns_[c].value) = r.texts[c].toStdString();
+    }
+    study.studyInstanceUid = r.uid;
+    return study;
+}
+
 std::vector<std::string> ResultGridModel::studyUids(const std::vector<bool>& rows) const {
     std::vector<std::string> uids;
     for (std::size_t r = 0; r < rows.size() && r < rows_.size(); ++r) {
@@ -201,6 +211,21 @@ ResultGridWidget::ResultGridWidget(Shell& shell, ErrorReporter& errors, ActionGa
                 if (changing_ || !current.isValid()) return;
                 logic_->RowPicked(current.row() + 1, current.column() + 1);
             });
+    connect(this, &QAbstractItemView::doubleClicked, this, &ResultGridWidget::openStudy);
+}
+
+void ResultGridWidget::openStudy(const QModelIndex& index) {
+    if (!index.isValid() || index.row() >= model_->storedRows() || !model_->isStudy(index.row())) return;
+    emit studyOpened(model_->studyAt(index.row()));
+}
+
+void ResultGridWidget::keyPressEvent(QKeyEvent* event) {
+    if (event->keyCombination() == kOpenStudyKey) {
+        openStudy(currentIndex());
+        event->accept();
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 ResultGridWidget::~ResultGridWidget() {

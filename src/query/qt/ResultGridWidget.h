@@ -39,6 +39,8 @@ public:
     // A study, or the "No data" row when `study` is false.
     void appendRow(const query::StudyRow& values, bool study);
     bool isStudy(int row) const;
+    // The study of a row as the row shows it (0-based, a study row).
+    query::StudyRow studyAt(int row) const;
     // The Study Instance UIDs of the study rows whose flag is set, top first.
     std::vector<std::string> studyUids(const std::vector<bool>& rows) const;
     // The same studies with their patient names and study dates.
@@ -87,9 +89,15 @@ public:
     void sortBy(int column, bool ascending) override;
     void allowSend(bool allowed) override { emit sendAllowed(allowed); }
 
+    // Ctrl+O in the grid opens the current study, as a double-click does.
+    static constexpr QKeyCombination kOpenStudyKey{Qt::ControlModifier, Qt::Key_O};
+
 signals:
     // On when the user picks a study row, off when a search starts.
     void sendAllowed(bool allowed);
+    // A double-click on a study row, or Ctrl+O on the current one: the
+    // study is to be opened to its series.
+    void studyOpened(const query::StudyRow& study);
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -98,6 +106,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void openStudy(const QModelIndex& index);
     void popUpSelectMenu(int x, int y) override;
     std::vector<bool> selectedRows() const;
 

@@ -93,6 +93,7 @@ std::vector<QWidget*> NodeButtons::focusOrder() const {
 
 void NodeButtons::setSlotShown(int slot, bool shown) {
     slotButtons_.at(static_cast<std::size_t>(slot))->setVisible(shown);
+    emit nodesChanged();
 }
 
 void NodeButtons::setSlotCaption(int slot, const std::string& caption) {
@@ -105,6 +106,7 @@ void NodeButtons::setSlotMarked(int slot, bool marked) {
     font.setBold(marked);
     button->setFont(font);
     button->setStyleSheet(marked ? QString::fromLatin1(kMarkedNodeStyle) : QString());
+    emit nodesChanged();
 }
 
 void NodeButtons::setMoreShown(bool shown) {

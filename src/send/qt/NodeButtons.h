@@ -41,6 +41,11 @@ public:
     // The controls in their focus order.
     std::vector<QWidget*> focusOrder() const;
 
+signals:
+    // A slot was shown, hidden, marked or unmarked; the slots may still be
+    // changing (connect queued to read them).
+    void nodesChanged();
+
 private:
     // NodeButtonsView
     void setSlotShown(int slot, bool shown) override;

@@ -22,6 +22,8 @@ public:
 
     // The progress window of move-mode sends; call after bind.
     void setProgress(send::SendProgress& progress) { logic_->setProgress(&progress); }
+    // The send logic, for "Send series"; call after bind.
+    send::Sender& sender() { return *logic_; }
 
 private:
     void disableSend() override { setEnabled(false); }
