@@ -219,15 +219,6 @@ void ResultGridWidget::openStudy(const QModelIndex& index) {
     emit studyOpened(model_->studyAt(index.row()));
 }
 
-void ResultGridWidget::keyPressEvent(QKeyEvent* event) {
-    if (event->keyCombination() == kOpenStudyKey) {
-        openStudy(currentIndex());
-        event->accept();
-        return;
-    }
-    QTableView::keyPressEvent(event);
-}
-
 ResultGridWidget::~ResultGridWidget() {
     // The logic goes first; nothing may reach it while the view is torn down.
     horizontalHeader()->disconnect(this);
@@ -349,6 +340,11 @@ void ResultGridWidget::mouseReleaseEvent(QMouseEvent* event) {
 // Ctrl+Tab and Ctrl+Shift+Tab reach the view as plain keys (Qt moves the
 // focus on Tab only without Ctrl); they leave the grid as Tab does.
 void ResultGridWidget::keyPressEvent(QKeyEvent* event) {
+    if (event->keyCombination() == kOpenStudyKey) {
+        openStudy(currentIndex());
+        event->accept();
+        return;
+    }
     const int key = event->key();
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab) {
         const bool back = key == Qt::Key_Backtab || event->modifiers().testFlag(Qt::ShiftModifier);
