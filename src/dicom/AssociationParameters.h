@@ -16,12 +16,14 @@ inline constexpr int kConnectTimeoutSeconds = 10;
 inline constexpr int kAssociationTimeoutSeconds = 30;
 inline constexpr int kFindResponseTimeoutSeconds = 60;
 inline constexpr int kMoveResponseTimeoutSeconds = 600;  // inactivity between responses
+inline constexpr int kSearchTimeoutSeconds = 120;        // a whole C-FIND, however the archive answers
 
 struct Timeouts {
     int connectSeconds = kConnectTimeoutSeconds;
     int associationSeconds = kAssociationTimeoutSeconds;
     int findResponseSeconds = kFindResponseTimeoutSeconds;
     int moveResponseSeconds = kMoveResponseTimeoutSeconds;
+    int searchSeconds = kSearchTimeoutSeconds;
     bool operator==(const Timeouts&) const = default;
 };
 

@@ -24,13 +24,20 @@
 // Message boxes that Pelko shows (the send summary, the 400 limit) are
 // closed as soon as they show; their showing is part of the time.
 //
-// Usage: bench [rounds [start-up | search [matches]]]; "start-up" runs that
+//   hostile      - 210 Settings.ini lookups of a 296 KB file against a parse
+//                  per lookup; the peak memory of 3 lookups of 4 MB of blank
+//                  lines, of a search answered with 400 names of 1 MB and
+//                  with one of 200 MB (children of their own), against
+//                  reading the file and a search of 400 small answers.
+//
+// Usage: bench [rounds [start-up | search [matches] | hostile]]; "start-up" runs that
 // row only, "search" the search rows only (with tuned peers; `matches` picks
 // one of them), e.g. to run under a profiler. Not run by CTest.
 
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,6 +63,7 @@
 #include <vector>
 
 #include "app/qt/MainWindow.h"
+#include "config/IniFile.h"
 #include "dicom/ModuleToolkit.h"
 #include "dicom/PumpingToolkit.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
@@ -146,6 +154,88 @@ int ArchiveMain(int matches) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+// ------------------------------------------------------------ hostile input
+
+// Peak resident memory (MB) of a child that runs `work`; the parent stays
+// single-threaded, so forking it is safe.
+double ChildPeakMb(const std::function<void()>& work) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        work();
+        _exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// An archive of ours in a child process whose `count` answers carry a name
+// of `nameBytes`; runs `client` against it in another child: its peak MB.
+double FindPeakMb(int count, std::size_t nameBytes) {
+    int ports[2];
+    Check(pipe(ports) == 0, "pipe");
+    const pid_t archive = fork();
+    if (archive == 0) {
+        test::TestScpBehaviour b;
+        b.matches = count;
+        b.answerPatientName = std::string(nameBytes, 'A');
+        test::TestScp scp(b);
+        const int port = scp.port();
+        Check(write(ports[1], &port, sizeof port) == sizeof port, "port");
+        for (;;) pause();
+    }
+    int port = 0;
+    Check(read(ports[0], &port, sizeof port) == sizeof port, "archive port");
+    const double mb = ChildPeakMb([&] {
+        try {
+            dicom::AssociationParameters peer{"127.0.0.1", port, "TESTSCP", test::kOurAet, {}, {}};
+            dicom::Dataset keys;
+            keys.Attributes().Add(dicom::tags::PatientName, "");
+            dicom::MakeDcmtkToolkit()->newQueryAssociation(peer)->Find(keys);
+        } catch (const std::exception&) {
+        }
+    });
+    kill(archive, SIGKILL);
+    waitpid(archive, nullptr, 0);
+    return mb;
+}
+
+// Settings.ini lookups (the cache against a parse per lookup, as every
+// lookup did before) and the memory that hostile input may take.
+void HostileRows() {
+    test::TempDir dir;
+    const fs::path ini = dir / "Settings.ini";
+    std::string text;
+    for (int i = 0; text.size() < 296 * 1024; ++i) text += "[S" + std::to_string(i) + "]\r\nKey=Value\r\n";
+    test::WriteBytes(ini, text + "[Query]\r\nAET=PACS\r\n");
+    const auto lookups = [&](bool changed) {
+        return Timed([&] {
+            for (int i = 0; i < 210; ++i) {
+                if (changed)
+                    fs::last_write_time(ini, fs::file_time_type::clock::now() - std::chrono::hours(i + 1));
+                Check(config::ReadIni("Query", "AET", "", ini) == "PACS", "lookup");
+            }
+        });
+    };
+    std::vector<double> ours, base;
+    for (int r = 0; r <= kRounds; ++r) {
+        const double o = lookups(false), b = lookups(true);
+        if (r > 0) ours.push_back(o), base.push_back(b);
+    }
+    PrintRow("-", "210 lookups", ours, "parse per lookup", base);
+    test::WriteBytes(ini, std::string(4 * 1024 * 1024, '\n') + "[Query]\r\nAET=PACS\r\n");
+    const double blank = ChildPeakMb([&] {
+        for (int i = 0; i < 3; ++i) config::ReadIni("Query", "AET", "", ini);
+    });
+    const double bytes = ChildPeakMb([&] { test::ReadBytes(ini); });
+    PrintRow("-", "3 x 4 MB blank", {blank}, "reading its bytes", {bytes}, "MB");
+    const double plain = FindPeakMb(400, 8);
+    PrintRow("TestScp", "400 x 1 MB", {FindPeakMb(400, 1024 * 1024)}, "400 small answers", {plain}, "MB");
+    PrintRow("TestScp", "200 MB name", {FindPeakMb(1, 200 * 1024 * 1024)}, "400 small answers", {plain},
+             "MB");
 }
 
 // ------------------------------------------------------------ helpers
@@ -267,6 +357,10 @@ struct Pelko {
     std::unique_ptr<ui::MainWindow> window;
 
     Pelko() { open(); }
+    void reopen() {
+        window.reset();
+        open();
+    }
     // A new Settings.ini takes effect at start-up, as for a user.
     void configure(const test::IniValues& values) {
         window.reset();
@@ -529,6 +623,27 @@ int main(int argc, char* argv[]) {
     const bool searchOnly = argc >= 3 && std::string(argv[2]) == "search";
     const int searchMatches = searchOnly && argc >= 4 ? std::atoi(argv[3]) : 0;
     const std::string self = fs::canonical("/proc/self/exe").string();
+    if (argc >= 3 && std::string(argv[2]) == "hostile") {
+        HostileRows();  // forks: before any thread
+        setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        QApplication app(argc, argv);
+        BoxCloser boxes;
+        app.installEventFilter(&boxes);
+        Pelko pelko;
+        const std::string plain = test::SettingsText({"ARCHIVE", 104, false, false, {"A|DEST1"}, ""});
+        std::string sections;
+        for (int i = 0; i < 20000; ++i) sections += "[Extra" + std::to_string(i) + "]\r\nKey=Value\r\n";
+        std::vector<double> ours, base;
+        for (int r = 0; r <= kRounds; ++r) {
+            test::WriteBytes(pelko.dir / "Settings.ini", sections + plain);
+            const double o = Timed([&] { pelko.reopen(); });
+            test::WriteBytes(pelko.dir / "Settings.ini", plain);
+            const double b = Timed([&] { pelko.reopen(); });
+            if (r > 0) ours.push_back(o), base.push_back(b);
+        }
+        PrintRow("-", "start 20000 sec", ours, "plain Settings.ini", base);
+        return g_failures.empty() ? 0 : 1;
+    }
 
     dicom::InitializeDcmtkProcess(false);
     setenv("TCP_NODELAY", "1", 1);

@@ -31,6 +31,9 @@ QRect Twips(int left, int top, int width, int height);
 // icon, or an information icon.
 void ShowError(QWidget* owner, const std::string& text);
 void ShowInfo(QWidget* owner, const std::string& text);
+// A tooltip that shows `text` as it is: Qt renders a tooltip as rich text
+// when it merely looks like markup.
+QString PlainToolTip(const QString& text);
 
 QDate ToQDate(std::chrono::year_month_day date);
 // nullopt for no date or an invalid one.

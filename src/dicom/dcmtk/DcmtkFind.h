@@ -15,9 +15,16 @@ namespace pelko::dicom::dcmtk {
 inline constexpr int kFindCancelGraceSeconds = 1;
 
 // One association: C-FIND with `identifier` (Query/Retrieve Level "STUDY"
-// added when absent); after kMaxFindResults matches the query is cancelled,
-// and the association aborted when the archive goes on sending. Throws
+// added when absent); after kMaxFindResults pending responses the query is
+// cancelled, and the association aborted when the archive goes on sending.
+// The results keep only the attributes that the program reads and those
+// that `identifier` asked for. Throws
 // DicomError.
-DatasetList FindStudies(const AssociationParameters& params, const Dataset& identifier, DicomLog* log);
+// Every pending response counts toward kMaxFindResults, and the whole find
+// ends after params.timeouts.searchSeconds whatever the archive does (a
+// trickle of bytes included): the connection is shut then. `observer` may
+// cancel.
+DatasetList FindStudies(const AssociationParameters& params, const Dataset& identifier, DicomLog* log,
+                        const FindObserver* observer = nullptr);
 
 }  // namespace pelko::dicom::dcmtk

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "base/LocalFiles.h"
 #include "dcmtk/dcmnet/cond.h"
 #include "dcmtk/dcmnet/dcmtrans.h"
 #include "dcmtk/dcmtls/tlscond.h"
@@ -53,9 +54,15 @@ void InitializeOpenSsl() {
     std::call_once(once, [] { DcmTLSTransportLayer::initializeOpenSSL(); });
 }
 
+// A PEM file of certificates for a workstation is a few kilobytes; a
+// bundle of every public authority is under half a megabyte.
+constexpr std::uintmax_t kMaxPemFileBytes = 4 * 1024 * 1024;
+
 std::string FileProblem(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return "it does not exist";
+    // Before any open: opening a FIFO waits for a writer, a device never ends.
+    if (auto refusal = files::ReadRefusal(path, kMaxPemFileBytes)) return *refusal;
     if (!std::ifstream(path, std::ios::binary).good()) return "it cannot be read";
     return "";
 }

@@ -1,0 +1,78 @@
+// Logs hold patient data: private whatever the umask, an administrator's
+// mode kept, and no line that text from outside could forge.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "log/DicomFileLog.h"
+#include "log/LogText.h"
+#include "log/Logger.h"
+#include "support/FixedClock.h"
+#include "support/TempDir.h"
+
+namespace pelko {
+namespace {
+
+namespace fs = std::filesystem;
+
+mode_t ModeOf(const fs::path& p) {
+    struct stat info {};
+    return ::stat(p.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+struct ModeCase {
+    mode_t umask;
+    mode_t before;  // of Dicom.log when it is rotated; 0: none there before
+    mode_t folder, logs, rotated;
+};
+
+class LogModeTest : public testing::TestWithParam<ModeCase> {};
+
+TEST_P(LogModeTest, NewLogsArePrivateAndRotationKeepsTheMode) {
+    const ModeCase& c = GetParam();
+    test::TempDir dir;
+    FixedClock clock(
+        {std::chrono::year_month_day{std::chrono::year{2026}, std::chrono::month{1}, std::chrono::day{2}}, 3,
+         4, 5});
+    const mode_t old = ::umask(c.umask);
+    Logger logger(dir.path(), clock);
+    logger.LogError(1, "x", "Send");
+    DicomFileLog dicom(logger.folder(), clock, 64);
+    dicom.Write("first");
+    if (c.before != 0) ::chmod(dicom.file().c_str(), c.before);
+    dicom.Write(std::string(80, 'x'));  // past the cap: rotated
+    ::umask(old);
+    EXPECT_EQ(ModeOf(logger.folder()), c.folder);
+    EXPECT_EQ(ModeOf(logger.errorLog()), c.logs);
+    EXPECT_EQ(ModeOf(logger.debugLog()), c.logs);
+    EXPECT_EQ(ModeOf(dicom.file()), c.rotated);
+}
+
+INSTANTIATE_TEST_SUITE_P(, LogModeTest,
+                         testing::Values(ModeCase{022, 0, 0700, 0600, 0600}, ModeCase{0, 0, 0700, 0600, 0600},
+                                         ModeCase{0277, 0, 0700, 0600, 0600},
+                                         ModeCase{022, 0640, 0700, 0600, 0640}));
+
+struct SafeCase {
+    std::string in;
+    std::string out;
+};
+
+class LogSafeTest : public testing::TestWithParam<SafeCase> {};
+
+TEST_P(LogSafeTest, EscapesControlsAndCuts) {
+    EXPECT_EQ(LogSafe(GetParam().in), GetParam().out);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , LogSafeTest,
+    testing::Values(SafeCase{"Refused.\r\n01.01.2026 10:00:00 - 0 - Sending was successful - Send",
+                             "Refused.\\r\\n01.01.2026 10:00:00 - 0 - Sending was successful - Send"},
+                    SafeCase{"a\tb\x01\x7F"
+                             "CT\\MR",
+                             "a\\tb\\x01\\x7FCT\\MR"},
+                    SafeCase{"M\xC3\xBCller\xC2\x85\xFF", "M\xC3\xBCller\\x85\\xFF"},  // C1 NEL, a stray byte
+                    SafeCase{std::string(1030, 'A'),
+                             std::string(1024, 'A') + "... [cut: 1024 of 1030 characters]"}));
+
+}  // namespace
+}  // namespace pelko
