@@ -22,36 +22,13 @@
 namespace pelko::dicom::dcmtk {
 namespace {
 
-// A plain TCP connection whose reads stop at the socket's budget while
-// one is set: DCMTK would read a response of any size into memory.
-class BudgetedConnection : public DcmTCPConnection {
-public:
-    BudgetedConnection(DcmNativeSocketType openSocket, ConnectedSocket& socket)
-        : DcmTCPConnection(openSocket), socket_(socket) {}
-    ssize_t read(void* buf, size_t nbyte) override {
-        const long long budget = socket_.readBudget.load();
-        if (budget == 0) {
-            socket_.overBudget = true;
-            errno = EMSGSIZE;
-            return -1;
-        }
-        if (budget > 0) nbyte = std::min<size_t>(nbyte, static_cast<size_t>(budget));
-        const ssize_t n = DcmTCPConnection::read(buf, nbyte);
-        if (budget > 0 && n > 0) socket_.readBudget -= n;
-        return n;
-    }
-
-private:
-    ConnectedSocket& socket_;
-};
-
 // DCMTK's plain TCP layer; notes the socket of each connection it makes.
 class PlainLayer : public DcmTransportLayer {
 public:
     explicit PlainLayer(ConnectedSocket& socket) : socket_(socket) {}
     DcmTransportConnection* createConnection(DcmNativeSocketType openSocket, OFBool useSecureLayer) override {
         if (useSecureLayer) return nullptr;
-        auto* connection = new BudgetedConnection(openSocket, socket_);
+        auto* connection = new Budgeted<DcmTCPConnection>(socket_, openSocket);
         socket_.Take(openSocket, 0);
         return connection;
     }

@@ -5,13 +5,16 @@
 // adapter; the services (find, move, store, echo) build on it.
 #pragma once
 
+#include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "dcmtk/config/osconfig.h"
@@ -37,7 +40,7 @@ inline constexpr const char* kStudyRootMove = "1.2.840.10008.5.1.4.1.2.2.2";
 struct ConnectedSocket {
     // Written on the association's thread, read by its watchdog.
     std::atomic<int> fd{-1};
-    // Bytes a plain connection may still read, while a response is read;
+    // Bytes the connection may still read, while a response is read;
     // -1: no bound. `overBudget` tells that a read was refused.
     std::atomic<long long> readBudget{-1};
     std::atomic<bool> overBudget{false};
@@ -47,6 +50,32 @@ struct ConnectedSocket {
     // read and write of it in place of DCMTK's process-wide bounds. Call
     // after DCMTK has made the connection on the socket.
     void Take(int socket, int waitSeconds);
+};
+
+// A connection (DCMTK's plain TCP one or its TLS one) whose reads stop at
+// the socket's budget while one is set: DCMTK would read a response of any
+// size into memory.
+template <typename Connection>
+class Budgeted : public Connection {
+public:
+    template <typename... Args>
+    explicit Budgeted(ConnectedSocket& socket, Args&&... args)
+        : Connection(std::forward<Args>(args)...), socket_(socket) {}
+    ssize_t read(void* buf, size_t nbyte) override {
+        const long long budget = socket_.readBudget.load();
+        if (budget == 0) {
+            socket_.overBudget = true;
+            errno = EMSGSIZE;
+            return -1;
+        }
+        if (budget > 0) nbyte = std::min<size_t>(nbyte, static_cast<size_t>(budget));
+        const ssize_t n = Connection::read(buf, nbyte);
+        if (budget > 0 && n > 0) socket_.readBudget -= n;
+        return n;
+    }
+
+private:
+    ConnectedSocket& socket_;
 };
 
 // A response (or any message) as read: the command, its status detail and

@@ -14,6 +14,7 @@
 #include "dcmtk/dcmnet/dcmtrans.h"
 #include "dcmtk/dcmtls/tlscond.h"
 #include "dcmtk/dcmtls/tlslayer.h"
+#include "dcmtk/dcmtls/tlstrans.h"
 #include "dicom/StatusWords.h"
 #include "dicom/dcmtk/DcmtkAssociation.h"
 
@@ -101,8 +102,11 @@ public:
         : DcmTLSTransportLayer(NET_REQUESTOR, nullptr, OFFalse), socket_(socket), waitSeconds_(waitSeconds) {}
     DcmTransportConnection* createConnection(DcmNativeSocketType openSocket, OFBool useSecureLayer) override {
         // After the connection is made: it sets DCMTK's process-wide bounds.
-        DcmTransportConnection* connection =
-            DcmTLSTransportLayer::createConnection(openSocket, useSecureLayer);
+        // As DCMTK's own layer makes it, with the reads bounded.
+        SSL* ssl = useSecureLayer ? SSL_new(getNativeHandle()) : nullptr;
+        if (ssl == nullptr) return nullptr;
+        SSL_set_fd(ssl, static_cast<int>(openSocket));
+        auto* connection = new Budgeted<DcmTLSConnection>(socket_, openSocket, ssl);
         socket_.Take(openSocket, waitSeconds_);
         return connection;
     }
