@@ -1,5 +1,6 @@
 #include "app/MainWindowLogic.h"
 
+#include "base/Twips.h"
 #include "config/Settings.h"
 #include "log/Error.h"
 #include "log/ErrorReport.h"
@@ -16,8 +17,11 @@ void MainWindowLogic::Load() {
         view_.setOuterWidthTwips(kStartWidthTwips);
     });
     SkipOnFailure([&] {
-        if (auto height = settings_.ReadSearchHeight(); height && *height > 0)
-            view_.setOuterHeightTwips(*height);
+        // A number outside what a window can be gives the default height.
+        if (auto height = settings_.ReadSearchHeight()) {
+            view_.setOuterHeightTwips(
+                *height > 0 && *height <= kMaxWindowTwips ? *height : config::kDefaultSearchHeightTwips);
+        }
     });
 
     errors_.Run("Form_Load", Report::LogThenSeeLog, [&] {

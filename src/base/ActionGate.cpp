@@ -1,5 +1,7 @@
 #include "base/ActionGate.h"
 
+#include <utility>
+
 namespace pelko {
 
 std::optional<ActionGate::Pass> ActionGate::tryEnter() {
@@ -14,10 +16,12 @@ void ActionGate::requestClose(std::function<void()> close) {
         return;
     }
     pendingClose_ = std::move(close);
+    if (cancel_) std::exchange(cancel_, nullptr)();
 }
 
 void ActionGate::release() {
     busy_ = false;
+    cancel_ = nullptr;
     if (pendingClose_) {
         auto close = std::move(pendingClose_);
         pendingClose_ = nullptr;

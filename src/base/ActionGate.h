@@ -33,8 +33,12 @@ public:
     [[nodiscard]] std::optional<Pass> tryEnter();
     bool busy() const { return busy_; }
 
-    // Runs `close` now when idle, otherwise once the running action ends.
+    // Runs `close` now when idle, otherwise once the running action ends;
+    // the running action is asked to stop first (its cancel, if it set one):
+    // a search or a send that never ends would keep the program open.
     void requestClose(std::function<void()> close);
+    // How the running action stops early; dropped when the action ends.
+    void setCancel(std::function<void()> cancel) { cancel_ = std::move(cancel); }
     bool closePending() const { return static_cast<bool>(pendingClose_); }
 
 private:
@@ -42,6 +46,7 @@ private:
 
     bool busy_ = false;
     std::function<void()> pendingClose_;
+    std::function<void()> cancel_;
 };
 
 }  // namespace pelko

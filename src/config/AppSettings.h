@@ -13,6 +13,11 @@ namespace pelko::config {
 inline constexpr int kMaxNodes = 101;  // Node0 ... Node100
 inline constexpr int kIniSize = 256;   // every read returns at most 255 characters
 
+// [Query] SearchTimeout: a value outside the range gives the default.
+inline constexpr int kDefaultSearchTimeoutSeconds = 120;
+inline constexpr int kMinSearchTimeoutSeconds = 1;
+inline constexpr int kMaxSearchTimeoutSeconds = 86400;
+
 struct AppSettings {
     std::string LocalAET;
     std::string QueryAET;
@@ -26,6 +31,8 @@ struct AppSettings {
     std::string QueryTlsCertificate;
     std::string QueryTlsPrivateKey;
     std::string QueryTlsTrustedCertificates;
+    // The longest a search may take in all ([Query] SearchTimeout).
+    int SearchTimeoutSeconds = kDefaultSearchTimeoutSeconds;
     // Node entries "alias|AE title"; the list ends at the first empty entry.
     std::array<std::string, kMaxNodes> NodeList;
 };

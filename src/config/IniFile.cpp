@@ -8,15 +8,21 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <mutex>
 #include <optional>
 #include <random>
 #include <system_error>
+#include <unordered_map>
 #include <vector>
 
 #include "base/Text.h"
+#include "log/Error.h"
+#include "log/ErrorNumbers.h"
 #include "log/Latin1.h"
 
 namespace pelko::config {
@@ -63,19 +69,13 @@ void Classify(Line& line) {
     }
 }
 
-struct ParsedFile {
-    std::string_view bom;  // the byte-order mark, or ""
-    std::vector<Line> lines;
-};
-
-// Splits bytes into lines at CRLF, LF or CR, remembering each line end so
-// that untouched lines can be written back byte for byte.
-ParsedFile Parse(std::string_view bytes) {
-    ParsedFile parsed;
-    if (bytes.substr(0, kBom.size()) == kBom) {
-        parsed.bom = bytes.substr(0, kBom.size());
-        bytes.remove_prefix(kBom.size());
-    }
+// Calls `f` with each line of `bytes` (after the byte-order mark), split at
+// CRLF, LF or CR. Each line keeps its own line end, so that untouched lines
+// can be written back byte for byte. Nothing is kept between the calls: a
+// file of millions of lines costs no more memory than its bytes.
+template <typename F>
+void ForEachLine(std::string_view bytes, F&& f) {
+    if (bytes.substr(0, kBom.size()) == kBom) bytes.remove_prefix(kBom.size());
     std::size_t pos = 0;
     while (pos < bytes.size()) {
         Line line;
@@ -91,34 +91,34 @@ ParsedFile Parse(std::string_view bytes) {
             pos = end + eolLength;
         }
         Classify(line);
-        parsed.lines.push_back(line);
+        f(line);
     }
-    return parsed;
 }
 
-// Where a section and key are in the file. Only the first section of the
-// name counts, and in it only the first key of the name.
+// Where a section and key are in the file, as line numbers. Only the first
+// section of the name counts, and in it only the first key of the name.
 struct Location {
     std::optional<std::size_t> section;
     std::optional<std::size_t> key;
     std::size_t lastKeyLine = 0;  // the header itself when the section has no key lines
+    std::size_t lines = 0;
+    bool lastLineEnded = true;
 };
 
-Location Locate(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+Location Locate(std::string_view bytes, std::string_view section, std::string_view key) {
     Location where;
-    for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].kind == LineKind::kSection && EqualsNoCase(lines[i].name, section)) {
-            where.section = i;
-            break;
+    bool inSection = false;
+    ForEachLine(bytes, [&](const Line& line) {
+        const std::size_t i = where.lines++;
+        where.lastLineEnded = !line.eol.empty();
+        if (line.kind == LineKind::kSection) {
+            inSection = !where.section && EqualsNoCase(line.name, section);
+            if (inSection) where.section = where.lastKeyLine = i;
+        } else if (inSection && line.kind == LineKind::kKey) {
+            where.lastKeyLine = i;
+            if (!where.key && line.hasEquals && EqualsNoCase(line.name, key)) where.key = i;
         }
-    }
-    if (!where.section) return where;
-    where.lastKeyLine = *where.section;
-    for (std::size_t i = *where.section + 1; i < lines.size() && lines[i].kind != LineKind::kSection; ++i) {
-        if (lines[i].kind != LineKind::kKey) continue;
-        where.lastKeyLine = i;
-        if (!where.key && lines[i].hasEquals && EqualsNoCase(lines[i].name, key)) where.key = i;
-    }
+    });
     return where;
 }
 
@@ -134,14 +134,6 @@ std::string_view Unquote(std::string_view value) {
 std::string_view CutToSize(std::string_view text, int size) {
     const std::size_t limit = size > 0 ? static_cast<std::size_t>(size) - 1 : 0;
     return text.substr(0, std::min(limit, text.size()));
-}
-
-std::optional<std::string> ReadAll(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return std::nullopt;
-    return bytes;
 }
 
 std::string KeyLine(std::string_view key, std::string_view value) {
@@ -160,32 +152,32 @@ std::string SectionBlock(std::string_view section, std::string_view key, std::st
 // section appended. Every other byte is copied as it was.
 std::string Rewrite(std::string_view old, std::string_view section, std::string_view key,
                     std::string_view value) {
-    const ParsedFile parsed = Parse(old);
-    const Location where = Locate(parsed.lines, section, key);
+    const Location where = Locate(old, section, key);
     if (!where.section) {
         std::string out(old);
-        if (!parsed.lines.empty() && parsed.lines.back().eol.empty()) out.append(kNewLine);
+        if (where.lines > 0 && !where.lastLineEnded) out.append(kNewLine);
         return out + SectionBlock(section, key, value);
     }
-    std::string out(parsed.bom);
+    std::string out(old.substr(0, old.substr(0, kBom.size()) == kBom ? kBom.size() : 0));
     out.reserve(old.size() + key.size() + value.size() + 4);
-    for (std::size_t i = 0; i < parsed.lines.size(); ++i) {
-        const Line& line = parsed.lines[i];
+    std::size_t i = 0;
+    ForEachLine(old, [&](const Line& line) {
         if (where.key == i) {
             // The replaced line is rewritten whole: the key as the file spells
             // it, without the blanks that surrounded it, then the new value.
             // Its own line end stays.
             out.append(line.name).append("=").append(value).append(line.eol);
-            continue;
-        }
-        out.append(line.text);
-        if (!where.key && i == where.lastKeyLine) {
-            out.append(line.eol.empty() ? kNewLine : line.eol);
-            out.append(KeyLine(key, value));
         } else {
-            out.append(line.eol);
+            out.append(line.text);
+            if (!where.key && i == where.lastKeyLine) {
+                out.append(line.eol.empty() ? kNewLine : line.eol);
+                out.append(KeyLine(key, value));
+            } else {
+                out.append(line.eol);
+            }
         }
-    }
+        ++i;
+    });
     return out;
 }
 
@@ -288,16 +280,192 @@ bool ReplaceFile(const fs::path& target, std::string_view bytes, const struct st
     return true;
 }
 
+// --- reading: the file parsed once per change
+
+// What tells one state of the file from another without reading it.
+struct Identity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    std::int64_t modifiedNs = 0;
+    std::int64_t changedNs = 0;
+    bool operator==(const Identity&) const = default;
+};
+
+std::int64_t Nanoseconds(const timespec& t) {
+    return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+// A file written within this time of now may be written again within the
+// resolution of its time stamp, with the same size: its bytes are compared.
+constexpr std::int64_t kRecentNs = 2'000'000'000;
+
+// A section header or a key line with "=", as places in the file's bytes.
+struct Entry {
+    std::uint32_t nameOffset = 0;
+    std::uint32_t nameLength = 0;
+    std::uint32_t valueOffset = 0;  // key lines: the trimmed value, quotes still on
+    std::uint32_t valueLength = 0;
+    bool section = false;
+};
+
+// The file as the reads need it: its bytes, its sections and key lines
+// (blank lines, comments and lines without "=" take no room), and where the
+// first section of each name begins.
+struct ParsedIni {
+    Identity identity;
+    std::string bytes;
+    std::vector<Entry> entries;
+    std::unordered_map<std::string, std::uint32_t> firstSection;  // ASCII lower-case name
+};
+
+std::string LowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+std::shared_ptr<const ParsedIni> Build(const Identity& identity, std::string bytes) {
+    auto parsed = std::make_shared<ParsedIni>();
+    parsed->identity = identity;
+    parsed->bytes = std::move(bytes);
+    const std::string_view all = parsed->bytes;
+    const auto offset = [&](std::string_view part) {
+        return static_cast<std::uint32_t>(part.data() - all.data());
+    };
+    const auto length = [](std::string_view part) { return static_cast<std::uint32_t>(part.size()); };
+    ForEachLine(all, [&](const Line& line) {
+        if (line.kind == LineKind::kSection) {
+            parsed->firstSection.try_emplace(LowerAscii(line.name),
+                                             static_cast<std::uint32_t>(parsed->entries.size()));
+            parsed->entries.push_back({offset(line.name), length(line.name), 0, 0, true});
+        } else if (line.kind == LineKind::kKey && line.hasEquals) {
+            // An empty value still has a place: right after the "=".
+            const std::string_view value =
+                line.value.data() != nullptr ? line.value : line.text.substr(line.text.size());
+            parsed->entries.push_back(
+                {offset(line.name), length(line.name), offset(value), length(value), false});
+        }
+    });
+    parsed->entries.shrink_to_fit();
+    return parsed;
+}
+
+std::optional<std::string_view> Lookup(const ParsedIni& parsed, std::string_view section,
+                                       std::string_view key) {
+    const auto first = parsed.firstSection.find(LowerAscii(section));
+    if (first == parsed.firstSection.end()) return std::nullopt;
+    const std::string_view all = parsed.bytes;
+    for (std::size_t i = first->second + 1; i < parsed.entries.size() && !parsed.entries[i].section; ++i) {
+        const Entry& e = parsed.entries[i];
+        if (EqualsNoCase(all.substr(e.nameOffset, e.nameLength), key)) {
+            return all.substr(e.valueOffset, e.valueLength);
+        }
+    }
+    return std::nullopt;
+}
+
+class OpenFile {
+public:
+    explicit OpenFile(const fs::path& file) : fd_(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
+    ~OpenFile() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    OpenFile(const OpenFile&) = delete;
+    OpenFile& operator=(const OpenFile&) = delete;
+    int fd() const { return fd_; }
+
+private:
+    int fd_;
+};
+
+[[noreturn]] void Refuse(const fs::path& file, const std::string& why) {
+    throw Error(kErrSettingsRefused, file.filename().string() + " cannot be read: " + why);
+}
+
+// The whole file behind `fd`, which fstat described as `info`; nullopt
+// when a read fails. A file that is not a regular one (a device such as
+// /dev/zero, a FIFO, a folder) or that is or grows larger than
+// kMaxSettingsFileBytes is refused: reading it would never end, or take the
+// memory of the machine.
+std::optional<std::string> ReadBounded(const fs::path& file, int fd, const struct stat& info) {
+    if (!S_ISREG(info.st_mode)) Refuse(file, "it is not a regular file");
+    const auto tooLarge = [&] {
+        Refuse(file, "it is larger than " + std::to_string(kMaxSettingsFileBytes / (1024 * 1024)) + " MB");
+    };
+    if (static_cast<std::uintmax_t>(info.st_size) > kMaxSettingsFileBytes) tooLarge();
+    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    std::size_t have = 0;
+    for (;;) {
+        if (have == bytes.size()) {
+            if (bytes.size() > kMaxSettingsFileBytes) tooLarge();
+            bytes.resize(std::min<std::size_t>(bytes.size() + 4096, kMaxSettingsFileBytes + 1));
+        }
+        const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        have += static_cast<std::size_t>(n);
+    }
+    bytes.resize(have);
+    return bytes;
+}
+
+// The file's state as last parsed, one per path. Reads come from the
+// window's thread; the lock is for the odd one from elsewhere.
+std::mutex cacheMutex;
+std::unordered_map<std::string, std::shared_ptr<const ParsedIni>> cache;
+constexpr std::size_t kCachedFiles = 8;
+
+// The parsed file, read again only when it has changed; null when it is
+// missing or cannot be read. Throws Error for a file that is refused.
+std::shared_ptr<const ParsedIni> Load(const fs::path& file) {
+    const OpenFile in(file);
+    struct stat info {};
+    if (in.fd() < 0 || ::fstat(in.fd(), &info) != 0) return nullptr;
+    const Identity identity{info.st_dev, info.st_ino, info.st_size, Nanoseconds(info.st_mtim),
+                            Nanoseconds(info.st_ctim)};
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const bool recent = std::llabs(Nanoseconds(now) - identity.modifiedNs) < kRecentNs;
+
+    std::lock_guard lock(cacheMutex);
+    const auto known = cache.find(file.string());
+    const bool same = known != cache.end() && S_ISREG(info.st_mode) && known->second->identity == identity;
+    if (same && !recent) return known->second;
+    auto bytes = ReadBounded(file, in.fd(), info);
+    if (!bytes) return nullptr;
+    if (same && known->second->bytes == *bytes) return known->second;
+    if (cache.size() >= kCachedFiles) cache.clear();
+    auto parsed = Build(identity, std::move(*bytes));
+    cache[file.string()] = parsed;
+    return parsed;
+}
+
+// The whole file, for a write: nullopt when it cannot be read.
+std::optional<std::string> ReadAll(const fs::path& file) {
+    const OpenFile in(file);
+    struct stat info {};
+    if (in.fd() < 0 || ::fstat(in.fd(), &info) != 0) return std::nullopt;
+    return ReadBounded(file, in.fd(), info);
+}
+
+bool HasLineBreak(std::string_view text) {
+    return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
 }  // namespace
 
 std::string ReadIni(std::string_view section, std::string_view key, std::string_view defaultValue,
                     const std::filesystem::path& file, int size) {
     const std::string sectionText = Utf8ToLatin1(section);
     const std::string keyText = Utf8ToLatin1(key);
-    if (const auto bytes = ReadAll(file)) {
-        const ParsedFile parsed = Parse(*bytes);
-        const Location where = Locate(parsed.lines, Trim(sectionText), Trim(keyText));
-        if (where.key) return Latin1ToUtf8(CutToSize(Unquote(parsed.lines[*where.key].value), size));
+    if (const auto parsed = Load(file)) {
+        if (const auto value = Lookup(*parsed, Trim(sectionText), Trim(keyText))) {
+            return Latin1ToUtf8(CutToSize(Unquote(*value), size));
+        }
     }
     const std::string defaultText = Utf8ToLatin1(defaultValue);
     return Latin1ToUtf8(CutToSize(TrimRight(defaultText), size));
@@ -308,6 +476,9 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
     const std::string sectionText(Trim(Utf8ToLatin1(section)));
     const std::string keyText(Trim(Utf8ToLatin1(key)));
     const std::string valueText = Utf8ToLatin1(value);
+    // A line break would end the line early and let the rest of the value
+    // stand in the file as lines of its own (a section, a key).
+    if (HasLineBreak(sectionText) || HasLineBreak(keyText) || HasLineBreak(valueText)) return false;
 
     // A link to the settings stays a link: the file it points to is replaced.
     std::error_code ec;
@@ -325,7 +496,12 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
         return ReplaceFile(target, SectionBlock(sectionText, keyText, valueText), nullptr);
     }
     if (!S_ISREG(info.st_mode) || !MayWrite(target, info)) return false;
-    const auto old = ReadAll(target);
+    std::optional<std::string> old;
+    try {
+        old = ReadAll(target);
+    } catch (const Error&) {
+        return false;  // refused: too large to be the settings
+    }
     if (!old) return false;
     const std::string updated = Rewrite(*old, sectionText, keyText, valueText);
     if (updated == *old) return true;

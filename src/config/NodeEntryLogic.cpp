@@ -1,5 +1,6 @@
 #include "config/NodeEntryLogic.h"
 
+#include "base/AeTitle.h"
 #include "config/AppSettings.h"
 #include "log/ErrorReport.h"
 
@@ -23,6 +24,10 @@ void NodeEntryLogic::OK() {
     }
     if (row.alias.find('|') != std::string::npos || row.aet.find('|') != std::string::npos) {
         boxes_.showInfo(kNoPipeMessage);
+        return;
+    }
+    if (const auto problem = AeTitleProblem(row.aet)) {
+        boxes_.showInfo("The AE title \"" + row.aet + "\" " + *problem + ".");
         return;
     }
     if (mode_ == Mode::Edit) {

@@ -56,7 +56,8 @@ public:
     // Captions: "New Entry" / "Add" or "Edit Entry" / "Save".
     void Opening();
     // Refuses, with a message and the dialog left open: a "|" in either
-    // text; in mode NEW both texts empty, or a full list. Otherwise changes
+    // text; an AE title that is not valid (too long, a backslash, a control
+    // or non-ASCII character); in mode NEW both texts empty, or a full list. Otherwise changes
     // the list, turns the settings dialog's Save on and closes.
     void OK();
     void Cancel() { view_.closeDialog(); }

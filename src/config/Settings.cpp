@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <system_error>
 
+#include "base/LocalFiles.h"
 #include "config/IniFile.h"
+#include "log/Error.h"
 #include "log/ErrorNumbers.h"
 #include "log/ErrorReport.h"
 
@@ -21,7 +23,11 @@ constexpr int kPathSize = 4096;
 }  // namespace
 
 bool DicomLogWanted(const std::filesystem::path& programFolder) {
-    return ReadIni("Log", "Dicom", "0", SettingsPath(programFolder), kIniSize) == "1";
+    try {
+        return ReadIni("Log", "Dicom", "0", SettingsPath(programFolder), kIniSize) == "1";
+    } catch (const Error&) {
+        return false;  // a refused file switches nothing on
+    }
 }
 
 Settings::Settings(std::filesystem::path programFolder, AppSettings& record, ErrorReporter& errors)
@@ -29,27 +35,63 @@ Settings::Settings(std::filesystem::path programFolder, AppSettings& record, Err
 
 void Settings::Reload() {
     const auto file = path();
-    auto read = [&](const char* section, const char* key, const char* def) {
-        return ReadIni(section, key, def, file, kIniSize);
+    // Each field on its own: a read that fails (a refused file) leaves it.
+    auto read = [&](const char* section, const char* key, const char* def, int size = kIniSize) {
+        return ReadIni(section, key, def, file, size);
     };
-    record_.LocalAET = read("Local", "AET", "");
-    if (auto v = ParseBool(read("General", "Forward", "0"))) record_.UseForward = *v;
-    record_.QueryAET = read("Query", "AET", "");
-    record_.QueryIP = read("Query", "IP", "");
-    if (auto v = ParseInt32(read("Query", "Port", "0"))) record_.QueryPort = *v;
-    if (auto v = ParseBool(read("General", "Registered", "0"))) record_.UseRegistered = *v;
-    record_.QueryTls = read("Query", "TLS", "0") == "1";
-    auto path = [&](const char* key) {
-        return ResolvePath(ReadIni("Query", key, "", file, kPathSize), programFolder_);
+    SkipOnFailure([&] { record_.LocalAET = read("Local", "AET", ""); });
+    SkipOnFailure([&] {
+        if (auto v = ParseBool(read("General", "Forward", "0"))) record_.UseForward = *v;
+    });
+    SkipOnFailure([&] { record_.QueryAET = read("Query", "AET", ""); });
+    SkipOnFailure([&] { record_.QueryIP = read("Query", "IP", ""); });
+    SkipOnFailure([&] {
+        if (auto v = ParseInt32(read("Query", "Port", "0"))) record_.QueryPort = *v;
+    });
+    SkipOnFailure([&] {
+        if (auto v = ParseBool(read("General", "Registered", "0"))) record_.UseRegistered = *v;
+    });
+    SkipOnFailure([&] {
+        const auto seconds = ParseInt32(read("Query", "SearchTimeout", ""));
+        record_.SearchTimeoutSeconds =
+            seconds && *seconds >= kMinSearchTimeoutSeconds && *seconds <= kMaxSearchTimeoutSeconds
+                ? *seconds
+                : kDefaultSearchTimeoutSeconds;
+    });
+    SkipOnFailure([&] { record_.QueryTls = read("Query", "TLS", "0") == "1"; });
+    auto path = [&](std::string& field, const char* key) {
+        SkipOnFailure([&] { field = ResolvePath(read("Query", key, "", kPathSize), programFolder_); });
     };
-    record_.QueryTlsCertificate = path("TLSCertificate");
-    record_.QueryTlsPrivateKey = path("TLSPrivateKey");
-    record_.QueryTlsTrustedCertificates = path("TLSTrustedCertificates");
+    path(record_.QueryTlsCertificate, "TLSCertificate");
+    path(record_.QueryTlsPrivateKey, "TLSPrivateKey");
+    path(record_.QueryTlsTrustedCertificates, "TLSTrustedCertificates");
+    WarnIfKeyShared();
+}
+
+void Settings::WarnIfKeyShared() {
+    const std::string& key = record_.QueryTlsPrivateKey;
+    if (!record_.QueryTls || key.empty() || !files::ReadableByAll(key)) {
+        warnedKey_.clear();
+        return;
+    }
+    if (key == warnedKey_) return;  // once, until it changes
+    warnedKey_ = key;
+    errors_.log(kErrTlsKeyShared,
+                "The TLS private key " + key +
+                    " can be read by every user of this computer; allow only the owner and a group",
+                "CheckInI");
 }
 
 bool Settings::ReloadOrReportMissing() {
     std::error_code ec;
-    if (std::filesystem::is_regular_file(path(), ec)) {
+    if (std::filesystem::exists(path(), ec)) {
+        try {
+            // Refused files (not regular, too large) say so here, once.
+            ReadIni("Local", "AET", "", path(), kIniSize);
+        } catch (const Error& refused) {
+            errors_.report(Report::LogThenSeeLog, refused.number(), refused.what(), "CheckInI");
+            return false;
+        }
         Reload();
         return true;
     }

@@ -4,6 +4,7 @@
 //
 //   [Local]   AET                      our AE title
 //   [Query]   AET, IP, Port            the archive
+//   [Query]   SearchTimeout            seconds a search may take in all (1 to 86400, default 120)
 //   [Query]   TLS, TLSCertificate,     DICOM over TLS to the archive ("1" on)
 //             TLSPrivateKey,           and its PEM files, relative to the
 //             TLSTrustedCertificates   folder of Settings.ini
@@ -88,9 +89,14 @@ public:
     [[nodiscard]] bool Save(const SettingsValues& values);
 
 private:
+    // Error.log is told when the TLS private key can be read by every user
+    // of the computer: once per key file, not at every reload.
+    void WarnIfKeyShared();
+
     std::filesystem::path programFolder_;
     AppSettings& record_;
     ErrorReporter& errors_;
+    std::string warnedKey_;
 };
 
 }  // namespace pelko::config

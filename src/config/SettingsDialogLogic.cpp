@@ -132,6 +132,18 @@ void SettingsDialogLogic::replaceSelectedRow(const NodeRow& row) {
 }
 
 void SettingsDialogLogic::Save() {
+    // A line break would end its line in Settings.ini early and let the rest
+    // stand there as lines of its own; such a value is never written.
+    const auto broken = [](const std::string& text) {
+        return text.find_first_of("\r\n") != std::string::npos;
+    };
+    bool refused =
+        broken(form_.localAET) || broken(form_.queryAET) || broken(form_.queryIP) || broken(form_.queryPort);
+    for (const auto& row : form_.rows) refused = refused || broken(row.alias) || broken(row.aet);
+    if (refused) {
+        boxes_.showError(kLineBreakMessage);
+        return;
+    }
     setSave(false);
     const bool written = settings_.Save({
         .nodes = form_.rows,

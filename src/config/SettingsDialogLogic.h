@@ -35,6 +35,8 @@ bool PortKeyAccepted(int code);
 // The rows of NodeList, up to its first entry without "|".
 std::vector<NodeRow> RowsFromNodeList(const AppSettings& record);
 
+inline constexpr const char* kLineBreakMessage =
+    "A setting contains a line break, which Settings.ini cannot hold. Nothing was saved.";
 inline constexpr const char* kSaveFailedMessage =
     "The settings could not be written to Settings.ini.\nCheck that the file and its folder are writable.";
 

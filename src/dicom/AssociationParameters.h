@@ -20,6 +20,7 @@ inline constexpr int kMoveResponseTimeoutSeconds = 600;  // inactivity between r
 // before the association is aborted.
 inline constexpr int kFindCancelGraceSeconds = 1;
 inline constexpr int kMoveCancelGraceSeconds = 10;
+inline constexpr int kSearchTimeoutSeconds = 120;        // a whole C-FIND, however the archive answers
 
 struct Timeouts {
     int connectSeconds = kConnectTimeoutSeconds;
@@ -28,6 +29,7 @@ struct Timeouts {
     int moveResponseSeconds = kMoveResponseTimeoutSeconds;
     int findCancelGraceSeconds = kFindCancelGraceSeconds;
     int moveCancelGraceSeconds = kMoveCancelGraceSeconds;
+    int searchSeconds = kSearchTimeoutSeconds;
     bool operator==(const Timeouts&) const = default;
 };
 

@@ -30,9 +30,9 @@ class PumpingQuery : public QueryAssociation, private Pumped<QueryAssociation> {
 public:
     using Pumped::Pumped;
 
-    DatasetList Find(const Dataset& identifier) override {
+    DatasetList Find(const Dataset& identifier, const FindObserver* observer) override {
         DatasetList result;
-        kit_.runPumping([&] { result = inner_->Find(identifier); });
+        kit_.runPumping([&] { result = inner_->Find(identifier, observer); });
         return result;
     }
     MoveResult Move(const std::string& studyUid, const std::string& destination,

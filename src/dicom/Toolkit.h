@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <compare>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -55,8 +56,8 @@ inline constexpr Tag RegisteredDate{0x0019, 0x0020};
 inline constexpr Tag RedirectStudyUID{0x0019, 0x0030};
 }  // namespace tags
 
-// Find never returns more than this many results: after the last one the
-// query is cancelled.
+// Find never takes more than this many pending responses (with an
+// identifier or without one): after the last one the query is cancelled.
 inline constexpr int kMaxFindResults = 400;
 
 // What kind of failure a DicomError is. The adapter sets it where it knows
@@ -79,6 +80,10 @@ enum class Cause {
     Protocol,               // an unexpected response
     Module,                 // the DICOM module could not be loaded
 };
+
+// The largest command and the largest data set of a response that the
+// adapter reads; a larger response fails the operation.
+inline constexpr std::size_t kMaxResponsePartBytes = 64 * 1024;
 
 // A failure of a toolkit operation. The description names the operation, the
 // peer AE title and what went wrong; the detail is the technical cause alone
@@ -146,7 +151,14 @@ private:
 class DatasetList {
 public:
     int Count() const { return static_cast<int>(items_.size()); }
-    void Clear() { items_.clear(); }
+    void Clear() {
+        items_.clear();
+        cut_ = false;
+    }
+    // The archive had more to send than Find took: the list is not the
+    // whole answer (kMaxFindResults pending responses, or a cancel).
+    bool cut() const { return cut_; }
+    void setCut() { cut_ = true; }
     void push_back(Dataset d) { items_.push_back(std::move(d)); }
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
@@ -154,6 +166,17 @@ public:
 
 private:
     std::vector<Dataset> items_;
+    bool cut_ = false;
+};
+
+// Follows one C-FIND; called on the thread that runs it.
+class FindObserver {
+public:
+    virtual ~FindObserver() = default;
+    // Asked at least every 200 ms while the find waits for the archive.
+    // Once it answers true, a C-CANCEL goes out (once) and Find returns what
+    // it has, marked cut.
+    virtual bool CancelRequested() const = 0;
 };
 
 // The sub-operation counts of a C-MOVE response (PS3.4 C.4.2.1.4.2). An
@@ -207,8 +230,9 @@ public:
     // C-FIND with `identifier` at its Query/Retrieve Level ("STUDY" added
     // when absent; "SERIES" with the Study Instance UID lists a study's
     // series, PS3.4 C.6.2); at most kMaxFindResults results, one
-    // association per call. Throws DicomError.
-    virtual DatasetList Find(const Dataset& identifier) = 0;
+    // association per call; bounded in all by Timeouts::searchSeconds.
+    // `observer`, when given, may cancel. Throws DicomError.
+    virtual DatasetList Find(const Dataset& identifier, const FindObserver* observer = nullptr) = 0;
     // Study-level C-MOVE of `studyUid` to the AE title `destination`. The
     // association is opened on first use and kept for further moves. Throws
     // DicomError on any failure, including failed or warning sub-operations,

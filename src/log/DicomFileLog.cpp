@@ -4,6 +4,8 @@
 #include <string>
 #include <system_error>
 
+#include "base/LocalFiles.h"
+
 namespace pelko {
 namespace {
 
@@ -25,7 +27,8 @@ DicomFileLog::DicomFileLog(std::filesystem::path logFolder, const Clock& clock, 
 bool DicomFileLog::open() {
     if (out_.is_open()) return true;
     std::error_code ec;
-    std::filesystem::create_directories(folder_, ec);
+    if (!files::MakePrivateFolder(folder_)) return false;
+    files::MakePrivateFile(file());
     out_.open(file(), std::ios::binary | std::ios::app);
     if (!out_) {
         out_.close();
@@ -44,6 +47,9 @@ void DicomFileLog::Write(std::string_view line) {
         out_.close();
         std::error_code ec;
         std::filesystem::rename(file(), olderFile(), ec);
+        // The new file gets the access of the one it follows: an
+        // administrator's mode or group stays with the log.
+        if (!ec) files::MakeFileLike(file(), olderFile());
         if (!open()) return;
     }
     out_ << text;

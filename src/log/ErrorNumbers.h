@@ -12,6 +12,11 @@ inline constexpr std::int32_t kErrSettingsMissing = 0;
 // The node list: an entry without "|"; a saved mark that is not a boolean.
 inline constexpr std::int32_t kErrNodeEntry = 9;
 inline constexpr std::int32_t kErrSavedMark = 13;
+// A file of the settings that is not a regular file, or too large to be
+// one (Settings.ini, the TLS files); a value that a settings line cannot hold.
+inline constexpr std::int32_t kErrSettingsRefused = 14;
+// A warning only: the TLS private key can be read by every user.
+inline constexpr std::int32_t kErrTlsKeyShared = 15;
 // A failure that carries no number of its own.
 inline constexpr std::int32_t kErrUnexpected = 1000;
 

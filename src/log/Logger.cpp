@@ -1,8 +1,8 @@
 #include "log/Logger.h"
 
 #include <fstream>
-#include <system_error>
 
+#include "base/LocalFiles.h"
 #include "log/Latin1.h"
 #include "log/Timestamp.h"
 
@@ -22,10 +22,9 @@ void Logger::LogDebug(const std::string& message) {
 }
 
 void Logger::append(const std::filesystem::path& file, const std::string& utf8Line) {
-    std::error_code ec;
-    if (!std::filesystem::is_directory(folder(), ec)) {
-        std::filesystem::create_directory(folder(), ec);
-    }
+    // The lines name patients: a new folder and new logs are the user's alone.
+    if (!files::MakePrivateFolder(folder())) return;
+    files::MakePrivateFile(file);
     std::ofstream out(file, std::ios::binary | std::ios::app);
     if (!out) return;
     out << Utf8ToLatin1(utf8Line) << "\r\n";

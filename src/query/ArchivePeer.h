@@ -14,6 +14,7 @@ inline dicom::AssociationParameters ArchivePeer(const config::AppSettings& recor
     peer.port = record.QueryPort;
     peer.calledAET = record.QueryAET;
     peer.callingAET = record.LocalAET;
+    peer.timeouts.searchSeconds = record.SearchTimeoutSeconds;
     peer.tls.enabled = record.QueryTls;
     peer.tls.certificateFile = record.QueryTlsCertificate;
     peer.tls.privateKeyFile = record.QueryTlsPrivateKey;

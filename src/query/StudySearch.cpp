@@ -113,6 +113,8 @@ void StudySearch::runPreset(std::chrono::year_month_day shown, StudyDates dates)
 }
 
 void StudySearch::run(const SearchCriteria& criteria) {
+    cancel_.raised = false;
+    gate_.setCancel([this] { cancel_.raised = true; });
     errors_.Run(kSearchLabel, Report::LogThenSeeLog, [&] { runSteps(criteria); });
 }
 
@@ -146,10 +148,15 @@ void StudySearch::runSteps(const SearchCriteria& asked) {
     if (!settings_.ReloadOrReportMissing()) return;
 
     results_ = find(criteria);
+    // The program is closing: nothing more to show.
+    if (cancel_.raised) {
+        results_.Clear();
+        return;
+    }
 
     // The toolkit stops at kMaxFindResults; a list that long may be cut
     // short, so it is not shown, with or without an accession number.
-    if (results_.Count() >= dicom::kMaxFindResults) {
+    if (results_.Count() >= dicom::kMaxFindResults || results_.cut()) {
         shell_.showError(kMoreCriteria);
         return;
     }
@@ -163,7 +170,7 @@ dicom::DatasetList StudySearch::find(const SearchCriteria& criteria) {
     const config::AppSettings& s = settings_.record();
     auto association = toolkit_.newQueryAssociation(ArchivePeer(s));
     panel_.focusSearchButton();
-    return association->Find(StudyIdentifier(criteria, s.UseRegistered));
+    return association->Find(StudyIdentifier(criteria, s.UseRegistered), &cancel_);
 }
 
 void StudySearch::fillGrid() {

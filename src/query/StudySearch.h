@@ -4,6 +4,7 @@
 // the sex field.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <optional>
 #include <string>
@@ -96,6 +97,11 @@ private:
     const Clock& clock_;
     ActionGate& gate_;
     dicom::DatasetList results_;
+    // A close request stops a running search through this.
+    struct CancelFlag : dicom::FindObserver {
+        std::atomic<bool> raised{false};
+        bool CancelRequested() const override { return raised.load(); }
+    } cancel_;
 };
 
 }  // namespace pelko::query

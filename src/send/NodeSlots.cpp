@@ -97,7 +97,11 @@ std::vector<NodeMenuItem> NodeSlots::MoreMenuItems() {
     for (int n = kFirstMenuNode; n < config::kMaxNodes; ++n) {
         auto& entry = nodes[static_cast<std::size_t>(n)];
         if (entry.empty()) break;
-        entry = settings_.ReadNodeEntry(n);
+        try {
+            entry = settings_.ReadNodeEntry(n);
+        } catch (const Error&) {
+            break;  // a refused Settings.ini: the menu shows what came before
+        }
         // The file may have changed since the list was read: an entry that
         // has become empty ends the list there, as it does in the file; one
         // without "|" gets no item.

@@ -136,6 +136,8 @@ void Sender::SendMove(const Studies& studies, const Destinations& destinations) 
     cancelUnconfirmed_ = false;
     MoveMonitor monitor(progress_);
     monitor.setUnit(unit_);
+    // A close request cancels the send as "Cancel" does.
+    gate_.setCancel([&monitor] { monitor.RequestCancel(); });
     std::size_t last = destinations.size();
     for (std::size_t i = 0; i < destinations.size(); ++i) {
         if (destinations[i]) last = i;
@@ -153,7 +155,8 @@ void Sender::SendMove(const Studies& studies, const Destinations& destinations) 
     }
     shown.end();
     shell_.setCaption(kAppTitle);
-    if (summary_.empty()) return;
+    // Closing: the log holds what was cancelled; no message holds the close up.
+    if (summary_.empty() || gate_.closePending()) return;
     if (cancelUnconfirmed_) {
         shell_.showError(summary_);
     } else {

@@ -90,7 +90,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(HeightCase{"", {10000}}, HeightCase{"[Size]\r\nSearchHeight=6000\r\n", {6000}},
                       HeightCase{"[Size]\r\nSearchHeight=abc\r\n", {}},  // keeps the designed height
                       HeightCase{"[size]\r\nsearchheight= 8000 \r\n", {8000}},
-                      HeightCase{"[Size]\r\nSearchHeight=\r\n", {}}));
+                      HeightCase{"[Size]\r\nSearchHeight=\r\n", {}},
+                      // beyond any window: the default, without overflow
+                      HeightCase{"[Size]\r\nSearchHeight=2147483647\r\n", {10000}},
+                      HeightCase{"[Size]\r\nSearchHeight=-2147483648\r\n", {10000}}));
 
 // A failed height is skipped silently; the start-up goes on to the node
 // buttons, whose failure is the only one reported.

@@ -24,13 +24,17 @@
 // Message boxes that Pelko shows (the send summary, the 400 limit) are
 // closed as soon as they show; their showing is part of the time.
 //
-// Usage: bench [rounds [start-up | search [matches]]]; "start-up" runs that
+//   hostile      - Settings.ini lookups against a parse each; peak memory of
+//                  hostile files and answers against plain ones; start-up.
+//
+// Usage: bench [rounds [start-up | search [matches] | hostile]]; "start-up" runs that
 // row only, "search" the search rows only (with tuned peers; `matches` picks
 // one of them), e.g. to run under a profiler. Not run by CTest.
 
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -56,6 +60,7 @@
 #include <vector>
 
 #include "app/qt/MainWindow.h"
+#include "config/IniFile.h"
 #include "dicom/ModuleToolkit.h"
 #include "dicom/PumpingToolkit.h"
 #include "dicom/dcmtk/DcmtkToolkit.h"
@@ -146,6 +151,87 @@ int ArchiveMain(int matches) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
+}
+
+// ------------------------------------------------------------ hostile input
+
+// kRounds rounds of `ours` and `base` in turn after a warm-up, as a row.
+void Interleaved(const std::string& measure, const std::function<double()>& ours, const std::string& baseline,
+                 const std::function<double()>& base) {
+    std::vector<double> o, b;
+    for (int r = 0; r <= kRounds; ++r) {
+        const double x = ours(), y = base();
+        if (r > 0) o.push_back(x), b.push_back(y);
+    }
+    PrintRow("-", measure, o, baseline, b);
+}
+
+// Peak MB of a child that runs `work` (forked while single-threaded).
+double ChildPeakMb(const std::function<void()>& work) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        work();
+        _exit(0);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// A search in a child against an archive of ours in another, whose `count`
+// answers carry a name of `nameBytes`: the search's peak MB.
+double FindPeakMb(int count, std::size_t nameBytes) {
+    int ports[2];
+    if (pipe(ports) != 0) return 0;
+    const pid_t archive = fork();
+    if (archive == 0) {
+        test::TestScpBehaviour b;
+        b.matches = count;
+        b.answerPatientName.assign(nameBytes, 'A');
+        test::TestScp scp(b);
+        const int port = scp.port();
+        Check(write(ports[1], &port, sizeof port) == sizeof port, "port");
+        for (;;) pause();
+    }
+    int port = 0;
+    Check(read(ports[0], &port, sizeof port) == sizeof port, "archive port");
+    const double mb = ChildPeakMb([&] {
+        const dicom::AssociationParameters peer{"127.0.0.1", port, "TESTSCP", test::kOurAet, {}, {}};
+        SkipOnFailure([&] { dicom::MakeDcmtkToolkit()->newQueryAssociation(peer)->Find({}); });
+    });
+    kill(archive, SIGKILL);
+    waitpid(archive, nullptr, 0);
+    return mb;
+}
+
+void HostileRows() {
+    test::TempDir dir;
+    const fs::path ini = dir / "Settings.ini";
+    std::string text;
+    for (int i = 0; text.size() < 296 * 1024; ++i) text += "[S" + std::to_string(i) + "]\r\nKey=Value\r\n";
+    test::WriteBytes(ini, text + "[Query]\r\nAET=PACS\r\n");
+    const auto lookups = [&](bool changed) {
+        return Timed([&] {
+            for (int i = 0; i < 210; ++i) {
+                if (changed)
+                    fs::last_write_time(ini, fs::file_time_type::clock::now() - std::chrono::hours(i + 1));
+                Check(config::ReadIni("Query", "AET", "", ini) == "PACS", "lookup");
+            }
+        });
+    };
+    Interleaved(
+        "210 lookups", [&] { return lookups(false); }, "parse per lookup", [&] { return lookups(true); });
+    test::WriteBytes(ini, std::string(4 * 1024 * 1024, '\n') + "[Query]\r\nAET=PACS\r\n");
+    const double blank = ChildPeakMb([&] {
+        for (int i = 0; i < 3; ++i) config::ReadIni("Query", "AET", "", ini);
+    });
+    PrintRow("-", "3 x 4 MB blank", {blank}, "reading its bytes",
+             {ChildPeakMb([&] { test::ReadBytes(ini); })}, "MB");
+    const double plain = FindPeakMb(400, 8);
+    PrintRow("TestScp", "400 x 1 MB", {FindPeakMb(400, 1024 * 1024)}, "400 small answers", {plain}, "MB");
+    PrintRow("TestScp", "200 MB name", {FindPeakMb(1, 200 * 1024 * 1024)}, "400 small answers", {plain},
+             "MB");
 }
 
 // ------------------------------------------------------------ helpers
@@ -529,6 +615,8 @@ int main(int argc, char* argv[]) {
     const bool searchOnly = argc >= 3 && std::string(argv[2]) == "search";
     const int searchMatches = searchOnly && argc >= 4 ? std::atoi(argv[3]) : 0;
     const std::string self = fs::canonical("/proc/self/exe").string();
+    const bool hostile = argc >= 3 && std::string(argv[2]) == "hostile";
+    if (hostile) HostileRows();  // forks: before any thread
 
     dicom::InitializeDcmtkProcess(false);
     setenv("TCP_NODELAY", "1", 1);
@@ -537,6 +625,18 @@ int main(int argc, char* argv[]) {
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});  // offscreen notes
     BoxCloser boxes;
     app.installEventFilter(&boxes);
+    if (hostile) {
+        Pelko pelko;
+        std::string sections;
+        for (int i = 0; i < 20000; ++i) sections += "[Extra" + std::to_string(i) + "]\r\nKey=Value\r\n";
+        const auto start = [&](const std::string& extra) {
+            return Timed([&] { pelko.configure({"ARCHIVE", 104, false, false, {"A|DEST1"}, extra}); });
+        };
+        Interleaved(
+            "start 20000 sec", [&] { return start(sections); }, "plain Settings.ini",
+            [&] { return start(""); });
+        return g_failures.empty() ? 0 : 1;
+    }
 
     std::string load;
     std::getline(std::ifstream("/proc/loadavg"), load);

@@ -6,11 +6,13 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "config/IniFile.h"
+#include "log/Error.h"
 #include "support/TempDir.h"
 
 namespace pelko::config {
@@ -177,6 +179,50 @@ TEST(IniReadFile, EveryReadSeesTheFileAsItIsNow) {
     EXPECT_EQ(ReadIni("Query", "Port", "0", file), "4242");
     fs::remove(file);
     EXPECT_EQ(ReadIni("Query", "Port", "0", file), "0");
+}
+
+// A settings file that cannot be one is refused at once.
+TEST(IniReadFile, RefusesWhatCannotBeSettings) {
+    const std::function<void(const fs::path&)> makers[] = {
+        [](const fs::path& f) { fs::create_symlink("/dev/zero", f); },
+        [](const fs::path& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0); },
+        [](const fs::path& f) {
+            WriteBytes(f, "[Query]\r\nAET=A\r\n" + std::string(kMaxSettingsFileBytes, ' '));
+        }};
+    for (const auto& make : makers) {
+        TempDir dir;
+        make(dir / "Settings.ini");
+        try {
+            ReadIni("Query", "AET", "", dir / "Settings.ini");
+            ADD_FAILURE() << "read";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), kErrSettingsRefused);
+            EXPECT_EQ(std::string(e.what()).rfind("Settings.ini cannot be read: it is ", 0), 0u) << e.what();
+        }
+        EXPECT_FALSE(WriteIni("Query", "AET", "X", dir / "Settings.ini"));
+    }
+}
+
+TEST(IniReadFile, SameSizeRewriteAndHugeBlankFileReadRight) {
+    TempDir dir;
+    const fs::path file = dir / "Settings.ini";
+    WriteBytes(file, "[Query]\r\nPort=104\r\n");
+    EXPECT_EQ(ReadIni("Query", "Port", "0", file), "104");
+    WriteBytes(file, "[Query]\r\nPort=105\r\n");  // same size, same second
+    EXPECT_EQ(ReadIni("Query", "Port", "0", file), "105");
+    WriteBytes(file, std::string(4 * 1024 * 1024, '\n') + "[Query]\r\nPort=106\r\n");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(ReadIni("Query", "Port", "0", file), "106");
+}
+
+TEST(IniWriteFile, LineBreakNeverReachesTheFile) {
+    TempDir dir;
+    const fs::path file = dir / "Settings.ini";
+    WriteBytes(file, "[Forward]\r\nNode0=A|B\r\n");
+    for (const char* value : {"WS1\r\n[Log]\r\nDicom=1", "WS1\n[Log]", "WS1\rDicom=1"}) {
+        EXPECT_FALSE(WriteIni("Forward", "Node0", value, file));
+        EXPECT_FALSE(WriteIni("Forward", value, "x", file));
+    }
+    EXPECT_EQ(ReadBytes(file), "[Forward]\r\nNode0=A|B\r\n");
 }
 
 // ---------------------------------------------------------------- writing

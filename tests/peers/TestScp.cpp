@@ -333,7 +333,8 @@ private:
                 return cond;  // the client is gone
             }
             DcmDataset answer = Answer(n);
-            cond = sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID, &answer, STATUS_Pending);
+            cond = sendFINDResponse(id, rq.MessageID, rq.AffectedSOPClassUID,
+                                    behaviour_.answerWithoutIdentifier ? nullptr : &answer, STATUS_Pending);
             if (cond.bad()) return cond;
             Update([](TestScpRecord& r) { ++r.findResponsesSent; });
         }

@@ -65,6 +65,7 @@ struct TestScpBehaviour {
     CancelMode cancel = CancelMode::kHonour;
     std::chrono::milliseconds answerDelay{0};  // before every response
     int abortAfter = -1;                       // A-ABORT after this many pending responses
+    bool answerWithoutIdentifier = false;      // pending responses that carry no data set
     std::uint16_t findStatus = 0x0000;
 
     // C-MOVE: with `movePending` > 0, that many pending responses (one per

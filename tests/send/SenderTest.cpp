@@ -328,23 +328,25 @@ TEST(SendReentrancy, ChangesDuringTheSendDoNotRedirectIt) {
     EXPECT_EQ(r.moves(), (std::vector<std::string>{"3 ALPHA 9.9.9", "4 BETA 9.9.9"}));
 }
 
-TEST(SendReentrancy, ACloseDuringTheSendWaitsForItsEnd) {
+// A close request cancels the send (a send may not end for a long time)
+// and is carried out once it has stopped, without a message in between.
+TEST(SendReentrancy, ACloseDuringTheSendCancelsItAndCloses) {
     Rig r;
     r.setUp({"0", "1", "0", "1"}, false);
-    std::vector<std::string> seenAtClose;
+    std::vector<std::string> seenAtClose{"not closed"};
     int closes = 0;
     r.p.shell.onProcessEvents = [&] {
         r.gate.requestClose([&] {
             ++closes;
             seenAtClose = r.p.shell.messages;
-            EXPECT_EQ(r.moves(), kSixMoves);
         });
     };
 
     r.sender.Send();
 
     EXPECT_EQ(closes, 1);
-    EXPECT_EQ(seenAtClose, std::vector<std::string>{kTwoParagraphs});
+    EXPECT_TRUE(r.moves().empty());
+    EXPECT_TRUE(seenAtClose.empty());
 }
 
 TEST(SendReentrancy, RefusedWhileAnotherActionRuns) {

@@ -11,7 +11,7 @@ public:
         if (kit_.onRelease) kit_.onRelease();
     }
 
-    dicom::DatasetList Find(const dicom::Dataset& identifier) override {
+    dicom::DatasetList Find(const dicom::Dataset& identifier, const dicom::FindObserver*) override {
         kit_.finds.push_back({peer_, identifier});
         if (kit_.findError) throw *kit_.findError;
         return kit_.findResult;

@@ -1,6 +1,7 @@
 #include "base/qt/QtSupport.h"
 
 #include <QMessageBox>
+#include <QTextDocument>
 
 #include "base/Shell.h"
 #include "base/Twips.h"
@@ -18,8 +19,20 @@ QRect Twips(int left, int top, int width, int height) {
     return {Px(left), Px(top), Px(width), Px(height)};
 }
 
+namespace {
+
+// A message may carry what an archive sent (a patient name, an Error
+// Comment): it is shown as the text it is, never as markup that Qt guessed.
+void ShowMessage(QWidget* owner, QMessageBox::Icon icon, const std::string& text) {
+    QMessageBox box(icon, QString::fromUtf8(kAppTitle), Q(text), QMessageBox::Ok, owner);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
+}
+
+}  // namespace
+
 void ShowError(QWidget* owner, const std::string& text) {
-    QMessageBox::critical(owner, QString::fromUtf8(kAppTitle), Q(text));
+    ShowMessage(owner, QMessageBox::Critical, text);
 }
 
 void ShowError(QWidget* owner, const std::string& text, const std::string& details) {
@@ -29,7 +42,12 @@ void ShowError(QWidget* owner, const std::string& text, const std::string& detai
 }
 
 void ShowInfo(QWidget* owner, const std::string& text) {
-    QMessageBox::information(owner, QString::fromUtf8(kAppTitle), Q(text));
+    ShowMessage(owner, QMessageBox::Information, text);
+}
+
+QString PlainToolTip(const QString& text) {
+    if (!Qt::mightBeRichText(text)) return text;
+    return QStringLiteral("<p style='white-space:pre'>") + text.toHtmlEscaped() + QStringLiteral("</p>");
 }
 
 QDate ToQDate(std::chrono::year_month_day date) {

@@ -33,6 +33,9 @@ void ShowError(QWidget* owner, const std::string& text);
 // With `details` behind "Show Details...".
 void ShowError(QWidget* owner, const std::string& text, const std::string& details);
 void ShowInfo(QWidget* owner, const std::string& text);
+// A tooltip that shows `text` as it is: Qt renders a tooltip as rich text
+// when it merely looks like markup.
+QString PlainToolTip(const QString& text);
 
 QDate ToQDate(std::chrono::year_month_day date);
 // nullopt for no date or an invalid one.

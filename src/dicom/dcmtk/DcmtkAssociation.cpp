@@ -6,13 +6,18 @@
 #include <sys/socket.h>
 #include <sys/time.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 
+#include "base/AeTitle.h"
 #include "dcmtk/dcmdata/dcuid.h"
 #include "dcmtk/dcmnet/cond.h"
 #include "dcmtk/dcmnet/dcmlayer.h"
+#include "dcmtk/dcmnet/dcmtrans.h"
 #include "dicom/dcmtk/DcmtkTls.h"
 #include "log/DicomLog.h"
+#include "log/LogText.h"
 
 namespace pelko::dicom::dcmtk {
 namespace {
@@ -22,7 +27,8 @@ class PlainLayer : public DcmTransportLayer {
 public:
     explicit PlainLayer(ConnectedSocket& socket) : socket_(socket) {}
     DcmTransportConnection* createConnection(DcmNativeSocketType openSocket, OFBool useSecureLayer) override {
-        DcmTransportConnection* connection = DcmTransportLayer::createConnection(openSocket, useSecureLayer);
+        if (useSecureLayer) return nullptr;
+        auto* connection = new Budgeted<DcmTCPConnection>(socket_, openSocket);
         socket_.Take(openSocket, 0);
         return connection;
     }
@@ -107,7 +113,7 @@ std::string IdentifierText(const Dataset& identifier) {
         char tag[16];
         std::snprintf(tag, sizeof tag, "(%04X,%04X)=", static_cast<unsigned>(a.tag.group),
                       static_cast<unsigned>(a.tag.element));
-        text += (text.empty() ? "" : " ") + std::string(tag) + a.value;
+        text += (text.empty() ? "" : " ") + std::string(tag) + LogSafe(a.value);
     }
     return text;
 }
@@ -115,6 +121,14 @@ std::string IdentifierText(const Dataset& identifier) {
 std::string CountsText(const MoveCounts& counts) {
     return std::to_string(counts.completed) + " completed, " + std::to_string(counts.failed) + " failed, " +
            std::to_string(counts.warning) + " warning";
+}
+
+void RequireAeTitle(const std::string& title, const std::string& whose, const std::string& operation) {
+    if (const auto problem = AeTitleProblem(title)) {
+        throw DicomError(kErrInvalidArgument,
+                         operation + " failed: " + whose + " \"" + LogSafe(title) + "\" " + *problem,
+                         Cause::InvalidRequest, whose + " " + *problem);
+    }
 }
 
 int WholeSeconds(std::chrono::steady_clock::duration d) {
@@ -134,7 +148,7 @@ Association::~Association() {
 }
 
 std::string Association::AssociationText() const {
-    return "Association from " + params_.callingAET + " to " + peer_.Text();
+    return "Association from " + LogSafe(params_.callingAET) + " to " + peer_.Text();
 }
 
 void Association::Log(const std::string& line) const {
@@ -172,6 +186,8 @@ void Association::Open() {
                          "invalid port");
     if (peer_.host.empty())
         throw DicomError(kErrInvalidArgument, text + " failed: no host", Cause::InvalidRequest, "no host");
+    RequireAeTitle(params_.callingAET, "the own AE title", text);
+    RequireAeTitle(peer_.aet, "the archive's AE title", text);
     const bool tls = params_.tls.enabled;
     const int acse = params_.timeouts.associationSeconds;
     Log(text + " requested, " + (tls ? "TLS" : "no TLS"));
@@ -281,17 +297,71 @@ bool Association::DataWaiting(std::chrono::milliseconds wait) {
 }
 
 OFCondition Association::Receive(int seconds, Message& message) {
+    // A command or a data set of the largest size with the PDU and PDV
+    // headers around it (12 bytes per PDU; a peer that sends tiny PDUs
+    // reaches the bound sooner).
+    constexpr long long kBudget = kMaxResponsePartBytes + 1024;
+    socket_.readBudget = kBudget;
+    struct Unbounded {
+        ConnectedSocket& socket;
+        ~Unbounded() { socket.readBudget = -1; }
+    } unbounded{socket_};
     DcmDataset* detail = nullptr;
     OFCondition cond =
         DIMSE_receiveCommand(assoc_, DIMSE_NONBLOCKING, seconds, &message.context, &message.command, &detail);
     message.statusDetail.reset(detail);
-    if (cond.bad() || !HasDataset(message.command)) return cond;
-    DcmDataset* dataset = nullptr;
-    T_ASC_PresentationContextID context = 0;
-    cond = DIMSE_receiveDataSetInMemory(assoc_, DIMSE_NONBLOCKING, seconds, &context, &dataset, nullptr,
-                                        nullptr);
-    message.dataset.reset(dataset);
+    if (cond.good() && HasDataset(message.command)) {
+        DcmDataset* dataset = nullptr;
+        T_ASC_PresentationContextID context = 0;
+        socket_.readBudget = kBudget;
+        cond = DIMSE_receiveDataSetInMemory(assoc_, DIMSE_NONBLOCKING, seconds, &context, &dataset, nullptr,
+                                            nullptr);
+        message.dataset.reset(dataset);
+    }
+    if (socket_.overBudget.exchange(false)) {
+        Fail(DicomError(kErrProtocol, "A response of " + peer_.Text() + " was refused: it is larger than " +
+                                          std::to_string(kMaxResponsePartBytes / 1024) +
+                                          " KB for its command or its data set"));
+    }
     return cond;
+}
+
+void Association::Interrupt() noexcept {
+    const int fd = socket_.fd.load();
+    if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
+}
+
+Watchdog::Watchdog(Association& association, Clock::time_point deadline)
+    : association_(association), deadline_(deadline) {
+    thread_ = std::thread([this] {
+        std::unique_lock lock(mutex_);
+        while (!stop_) {
+            if (Clock::now() >= deadline_) {
+                fired_ = true;
+                association_.Interrupt();
+                return;
+            }
+            wake_.wait_until(lock, deadline_);
+        }
+    });
+}
+
+Watchdog::~Watchdog() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+}
+
+void Watchdog::Tighten(Clock::time_point at) {
+    {
+        std::lock_guard lock(mutex_);
+        if (at >= deadline_) return;
+        deadline_ = at;
+    }
+    wake_.notify_all();
 }
 
 void Association::Release() noexcept {

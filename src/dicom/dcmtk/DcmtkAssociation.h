@@ -5,9 +5,16 @@
 // adapter; the services (find, move, store, echo) build on it.
 #pragma once
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "dcmtk/config/osconfig.h"
@@ -31,13 +38,44 @@ inline constexpr const char* kStudyRootMove = "1.2.840.10008.5.1.4.1.2.2.2";
 
 // The socket of the connection, as the transport layer saw it made.
 struct ConnectedSocket {
-    int fd = -1;
+    // Written on the association's thread, read by its watchdog.
+    std::atomic<int> fd{-1};
+    // Bytes the connection may still read, while a response is read;
+    // -1: no bound. `overBudget` tells that a read was refused.
+    std::atomic<long long> readBudget{-1};
+    std::atomic<bool> overBudget{false};
     // Records `fd`, switches Nagle's algorithm off on it (each PDU goes out
     // as two writes, header and PDV, and the second would wait for the
     // peer's delayed ACK) and, when `waitSeconds` > 0, bounds each blocking
     // read and write of it in place of DCMTK's process-wide bounds. Call
     // after DCMTK has made the connection on the socket.
     void Take(int socket, int waitSeconds);
+};
+
+// A connection (DCMTK's plain TCP one or its TLS one) whose reads stop at
+// the socket's budget while one is set: DCMTK would read a response of any
+// size into memory.
+template <typename Connection>
+class Budgeted : public Connection {
+public:
+    template <typename... Args>
+    explicit Budgeted(ConnectedSocket& socket, Args&&... args)
+        : Connection(std::forward<Args>(args)...), socket_(socket) {}
+    ssize_t read(void* buf, size_t nbyte) override {
+        const long long budget = socket_.readBudget.load();
+        if (budget == 0) {
+            socket_.overBudget = true;
+            errno = EMSGSIZE;
+            return -1;
+        }
+        if (budget > 0) nbyte = std::min<size_t>(nbyte, static_cast<size_t>(budget));
+        const ssize_t n = Connection::read(buf, nbyte);
+        if (budget > 0 && n > 0) socket_.readBudget -= n;
+        return n;
+    }
+
+private:
+    ConnectedSocket& socket_;
 };
 
 // A response (or any message) as read: the command, its status detail and
@@ -86,7 +124,13 @@ public:
     // at most `wait`.
     bool DataWaiting(std::chrono::milliseconds wait);
     // Reads the next message, waiting up to `seconds` for each of its parts.
+    // A command or a data set whose bytes on the wire exceed
+    // kMaxResponsePartBytes (and their headers) is refused, the rest never
+    // read: Fail with kErrProtocol.
     OFCondition Receive(int seconds, Message& message);
+    // Shuts the connection down at once, from any thread: every read and
+    // write under way or to come fails.
+    void Interrupt() noexcept;
 
     // Logs `error`, aborts the association and throws `error`.
     [[noreturn]] void Fail(const DicomError& error);
@@ -135,6 +179,35 @@ private:
     T_ASC_Association* assoc_ = nullptr;
     bool open_ = false;
     DIC_US nextMessageId_ = 1;
+};
+
+// Throws DicomError "<operation> failed: <whose> "<title>" <why>" when
+// `title` is no valid AE title: DCMTK would shorten a long one silently,
+// and the shortened title may name another application entity.
+void RequireAeTitle(const std::string& title, const std::string& whose, const std::string& operation);
+
+// Interrupts an association when its deadline has come, on a thread of its
+// own: a read that a peer keeps alive with a byte now and then ends too.
+// Destroy it before the association.
+class Watchdog {
+public:
+    using Clock = std::chrono::steady_clock;
+    Watchdog(Association& association, Clock::time_point deadline);
+    ~Watchdog();
+    Watchdog(const Watchdog&) = delete;
+    Watchdog& operator=(const Watchdog&) = delete;
+    // Brings the deadline forward to `at` (never back).
+    void Tighten(Clock::time_point at);
+    bool fired() const { return fired_.load(); }
+
+private:
+    Association& association_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    Clock::time_point deadline_;
+    bool stop_ = false;
+    std::atomic<bool> fired_{false};
+    std::thread thread_;
 };
 
 // `d` in whole seconds, rounded up, at least 1: a wait for DIMSE.

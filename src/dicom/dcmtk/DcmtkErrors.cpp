@@ -3,11 +3,12 @@
 #include "dcmtk/dcmdata/dcdatset.h"
 #include "dcmtk/dcmdata/dcdeftag.h"
 #include "dcmtk/dcmnet/cond.h"
+#include "log/LogText.h"
 
 namespace pelko::dicom::dcmtk {
 
 std::string Peer::Text() const {
-    return aet + " (" + host + ":" + std::to_string(port) + ")";
+    return LogSafe(aet) + " (" + LogSafe(host) + ":" + std::to_string(port) + ")";
 }
 
 DicomError NetworkError(const std::string& operation, const OFCondition& cond, int waitSeconds) {
@@ -54,7 +55,8 @@ DicomError StatusError(Operation operation, std::uint16_t status, const std::str
 std::string ErrorComment(DcmDataset* statusDetail) {
     OFString comment;
     if (statusDetail != nullptr) statusDetail->findAndGetOFString(DCM_ErrorComment, comment);
-    return comment.c_str();
+    // The archive's own words: escaped and cut before they reach a log line.
+    return LogSafe(std::string_view(comment.c_str(), comment.length()));
 }
 
 std::string Said(const std::string& comment) {

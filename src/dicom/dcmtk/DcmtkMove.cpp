@@ -65,6 +65,9 @@ MoveResult MoveStudy(Association& assoc, const std::string& operation, DcmDatase
 
     MoveResult result;
     std::optional<Clock::time_point> cancelledAt;
+    // Holds the grace after a C-CANCEL also against a peer that keeps a
+    // read alive with a byte now and then; no deadline before.
+    Watchdog watchdog(assoc, started + std::chrono::hours(24 * 366));
     auto lastHeard = started;
     const auto unconfirmed = [&] {
         assoc.LogOperation(operation, "cancelled, no final response, " + CountsText(result.counts), started);
@@ -76,6 +79,7 @@ MoveResult MoveStudy(Association& assoc, const std::string& operation, DcmDatase
         const auto now = Clock::now();
         if (!cancelledAt && observer != nullptr && observer->CancelRequested()) {
             cancelledAt = now;
+            watchdog.Tighten(now + std::chrono::seconds(kMoveCancelGraceSeconds));
             assoc.Log(operation + ": C-CANCEL");
             if (assoc.SendCancel(context, move.MessageID).bad()) return unconfirmed();
         }
@@ -97,6 +101,7 @@ MoveResult MoveStudy(Association& assoc, const std::string& operation, DcmDatase
         if (!ours)
             assoc.Fail(DicomError(kErrProtocol, operation + " failed: unexpected response", Cause::Protocol));
 
+        response.dataset.reset();  // a move response's data set is of no use here
         Merge(result.counts, rsp);
         lastHeard = Clock::now();
         if (DICOM_PENDING_STATUS(rsp.DimseStatus)) {

@@ -7,6 +7,7 @@
 #include "dicom/dcmtk/DcmtkDataset.h"
 #include "dicom/dcmtk/DcmtkFind.h"
 #include "dicom/dcmtk/DcmtkMove.h"
+#include "log/LogText.h"
 
 namespace pelko::dicom::dcmtk {
 
@@ -17,14 +18,15 @@ DcmtkQueryAssociation::~DcmtkQueryAssociation() {
     if (moveAssociation_) moveAssociation_->Release();
 }
 
-DatasetList DcmtkQueryAssociation::Find(const Dataset& identifier) {
-    return FindStudies(params_, identifier, log_);
+DatasetList DcmtkQueryAssociation::Find(const Dataset& identifier, const FindObserver* observer) {
+    return FindStudies(params_, identifier, log_, observer);
 }
 
 MoveResult DcmtkQueryAssociation::Move(const std::string& studyUid, const std::string& destination,
                                        MoveObserver* observer) {
     const Peer peer{params_.calledAET, params_.host, params_.port};
-    const std::string operation = "C-MOVE of study " + studyUid + " to " + destination + " on " + peer.Text();
+    const std::string operation =
+        "C-MOVE of study " + LogSafe(studyUid) + " to " + LogSafe(destination) + " on " + peer.Text();
     // An empty UID would be universal matching: the whole archive.
     if (studyUid.empty())
         throw DicomError(kErrInvalidArgument, operation + " failed: no Study Instance UID",
@@ -68,6 +70,7 @@ MoveResult DcmtkQueryAssociation::MoveKeys(const Dataset& query, const std::stri
     if (destination.empty())
         throw DicomError(kErrInvalidArgument, operation + " failed: no destination", Cause::InvalidRequest,
                          "no destination");
+    RequireAeTitle(destination, "the destination AE title", operation);
     const auto keys = ToDcmDataset(query, operation);
 
     const int responseSeconds = params_.timeouts.moveResponseSeconds;

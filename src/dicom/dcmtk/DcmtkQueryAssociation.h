@@ -19,7 +19,7 @@ public:
     ~DcmtkQueryAssociation() override;
 
     // One association per call (see FindStudies).
-    DatasetList Find(const Dataset& identifier) override;
+    DatasetList Find(const Dataset& identifier, const FindObserver* observer) override;
 
     // The first call opens the association, later calls reuse it (a new one
     // is opened after a failure or an abort); the destructor releases it.

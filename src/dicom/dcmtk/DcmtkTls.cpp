@@ -9,10 +9,12 @@
 #include <mutex>
 #include <vector>
 
+#include "base/LocalFiles.h"
 #include "dcmtk/dcmnet/cond.h"
 #include "dcmtk/dcmnet/dcmtrans.h"
 #include "dcmtk/dcmtls/tlscond.h"
 #include "dcmtk/dcmtls/tlslayer.h"
+#include "dcmtk/dcmtls/tlstrans.h"
 #include "dicom/StatusWords.h"
 #include "dicom/dcmtk/DcmtkAssociation.h"
 
@@ -53,9 +55,15 @@ void InitializeOpenSsl() {
     std::call_once(once, [] { DcmTLSTransportLayer::initializeOpenSSL(); });
 }
 
+// A PEM file of certificates for a workstation is a few kilobytes; a
+// bundle of every public authority is under half a megabyte.
+constexpr std::uintmax_t kMaxPemFileBytes = 4 * 1024 * 1024;
+
 std::string FileProblem(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) return "it does not exist";
+    // Before any open: opening a FIFO waits for a writer, a device never ends.
+    if (auto refusal = files::ReadRefusal(path, kMaxPemFileBytes)) return *refusal;
     if (!std::ifstream(path, std::ios::binary).good()) return "it cannot be read";
     return "";
 }
@@ -94,8 +102,11 @@ public:
         : DcmTLSTransportLayer(NET_REQUESTOR, nullptr, OFFalse), socket_(socket), waitSeconds_(waitSeconds) {}
     DcmTransportConnection* createConnection(DcmNativeSocketType openSocket, OFBool useSecureLayer) override {
         // After the connection is made: it sets DCMTK's process-wide bounds.
-        DcmTransportConnection* connection =
-            DcmTLSTransportLayer::createConnection(openSocket, useSecureLayer);
+        // As DCMTK's own layer makes it, with the reads bounded.
+        SSL* ssl = useSecureLayer ? SSL_new(getNativeHandle()) : nullptr;
+        if (ssl == nullptr) return nullptr;
+        SSL_set_fd(ssl, static_cast<int>(openSocket));
+        auto* connection = new Budgeted<DcmTLSConnection>(socket_, openSocket, ssl);
         socket_.Take(openSocket, waitSeconds_);
         return connection;
     }

@@ -13,6 +13,7 @@
 #include "dicom/dcmtk/DcmtkQueryAssociation.h"
 #include "dicom/dcmtk/DcmtkStoreAssociation.h"
 #include "log/DicomLog.h"
+#include "log/LogText.h"
 
 namespace pelko::dicom {
 namespace {
@@ -51,7 +52,7 @@ protected:
     void append(const log4::spi::InternalLoggingEvent& event) override {
         const log4::tstring& message = event.getMessage();
         sink_.Write("DCMTK " + std::string(log4::getLogLevelManager().toString(event.getLogLevel()).c_str()) +
-                    ": " + std::string(message.c_str(), message.size()));
+                    ": " + LogSafe(std::string_view(message.c_str(), message.size())));
     }
 
 private:

@@ -45,8 +45,9 @@ QVariant ResultGridModel::data(const QModelIndex& index, int role) const {
     const auto column = static_cast<std::size_t>(index.column());
     switch (role) {
         case Qt::DisplayRole:
-        case Qt::ToolTipRole:
             return rows_[static_cast<std::size_t>(index.row())].texts[column];
+        case Qt::ToolTipRole:
+            return PlainToolTip(rows_[static_cast<std::size_t>(index.row())].texts[column]);
         case Qt::TextAlignmentRole:
             return QVariant::fromValue(columns_[column].centred
                                            ? Qt::Alignment(Qt::AlignCenter)

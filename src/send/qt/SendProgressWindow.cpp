@@ -17,6 +17,7 @@ constexpr auto kRefreshEvery = std::chrono::milliseconds(250);
 QLabel* AddLabel(QVBoxLayout* layout, const char* name) {
     auto* label = new QLabel(layout->parentWidget());
     label->setObjectName(QString::fromLatin1(name));
+    label->setTextFormat(Qt::PlainText);  // it may show what the archive sent
     layout->addWidget(label);
     return label;
 }
