@@ -20,7 +20,7 @@ inline constexpr int kMoveResponseTimeoutSeconds = 600;  // inactivity between r
 // before the association is aborted.
 inline constexpr int kFindCancelGraceSeconds = 1;
 inline constexpr int kMoveCancelGraceSeconds = 10;
-inline constexpr int kSearchTimeoutSeconds = 120;        // a whole C-FIND, however the archive answers
+inline constexpr int kSearchTimeoutSeconds = 120;  // a whole C-FIND, however the archive answers
 
 struct Timeouts {
     int connectSeconds = kConnectTimeoutSeconds;

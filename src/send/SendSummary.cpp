@@ -72,7 +72,8 @@ std::string NothingSentLogText(const std::string& destination, const query::Sele
 std::string NothingSentSeriesLogText(const std::string& destination, const std::string& studyUid,
                                      const std::string& seriesUid) {
     return "The archive sent no images of series " + seriesUid + " of study " + studyUid + " to " +
-           destination + ": it reported 0 sent, 0 failed, 0 with warnings, probably because it does not hold "
+           destination +
+           ": it reported 0 sent, 0 failed, 0 with warnings, probably because it does not hold "
            "the series";
 }
 
