@@ -4,7 +4,6 @@
 #include <sys/socket.h>
 #include <sys/time.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 
@@ -32,10 +31,6 @@ void TuneSocket(DcmNativeSocketType socket, int waitSeconds) {
 bool WaitReadable(DcmNativeSocketType socket, std::chrono::milliseconds wait) {
     pollfd watch{socket, POLLIN, 0};
     return ::poll(&watch, 1, static_cast<int>(wait.count())) > 0;
-}
-
-bool LastSocketCallTimedOut() {
-    return errno == EAGAIN || errno == EWOULDBLOCK;
 }
 
 void ShutDownReading(DcmNativeSocketType socket) {
