@@ -1,10 +1,5 @@
 #include "config/IniFile.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -21,6 +16,7 @@
 #include <vector>
 
 #include "base/Text.h"
+#include "config/FileSave.h"
 #include "log/Error.h"
 #include "log/ErrorNumbers.h"
 #include "log/Latin1.h"
@@ -181,29 +177,6 @@ std::string Rewrite(std::string_view old, std::string_view section, std::string_
     return out;
 }
 
-// A write must not get through to a file that is marked read-only. Root
-// passes every permission check of the system, so the mode bits are looked
-// at first; the open for appending (which changes nothing) catches the rest.
-bool MayWrite(const fs::path& file, const struct stat& info) {
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // A save writes "<name>.<pid>-<8 hex digits>.tmp" next to the file and
 // renames it over the file. The process id in the name tells a later start
 // whether the writer may still be running.
@@ -233,68 +206,22 @@ std::optional<long> TempFileWriter(std::string_view entry, std::string_view name
     return std::stol(std::string(pid));
 }
 
-// Opens a new temporary file of target in its folder.
-int CreateTempFile(const fs::path& target, fs::path& temp) {
-    std::random_device random;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        char suffix[40];
-        std::snprintf(suffix, sizeof suffix, ".%ld-%08x.tmp", static_cast<long>(::getpid()),
-                      static_cast<unsigned>(random()));
-        temp = target;
-        temp += suffix;
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
+// The next name for a temporary file of target in its folder.
+fs::path TempName(const fs::path& target) {
+    static thread_local std::random_device random;
+    char suffix[40];
+    std::snprintf(suffix, sizeof suffix, ".%ld-%08x.tmp", CurrentProcessId(),
+                  static_cast<unsigned>(random()));
+    fs::path temp = target;
+    temp += suffix;
+    return temp;
 }
 
-// Writes bytes to a temporary file in target's folder and renames it over
-// target, so that a crash or a full disk never leaves half a file behind.
-// The new file gets the owner and mode of the file it replaces.
-bool ReplaceFile(const fs::path& target, std::string_view bytes, const struct stat* previous) {
-    fs::path temp;
-    const int fd = CreateTempFile(target, temp);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes);
-    if (ok && previous) {
-        if ((previous->st_uid != ::geteuid() || previous->st_gid != ::getegid()) &&
-            ::fchown(fd, previous->st_uid, previous->st_gid) != 0) {
-            // Not ours to give away: the file keeps our owner, with the old mode.
-        }
-        ok = ::fchmod(fd, previous->st_mode & 07777) == 0;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    std::error_code ec;
-    if (ok) fs::rename(temp, target, ec);
-    if (!ok || ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    const int dirFd = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+bool ReplaceFile(const fs::path& target, std::string_view bytes, const FileFacts* previous) {
+    return ReplaceFileWith(target, bytes, previous, [&target] { return TempName(target); });
 }
 
 // --- reading: the file parsed once per change
-
-// What tells one state of the file from another without reading it.
-struct Identity {
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    std::int64_t modifiedNs = 0;
-    std::int64_t changedNs = 0;
-    bool operator==(const Identity&) const = default;
-};
-
-std::int64_t Nanoseconds(const timespec& t) {
-    return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-}
 
 // A file written within this time of now may be written again within the
 // resolution of its time stamp, with the same size: its bytes are compared.
@@ -313,7 +240,7 @@ struct Entry {
 // (blank lines, comments and lines without "=" take no room), and where the
 // first section of each name begins.
 struct ParsedIni {
-    Identity identity;
+    FileIdentity identity;
     std::string bytes;
     std::vector<Entry> entries;
     std::unordered_map<std::string, std::uint32_t> firstSection;  // ASCII lower-case name
@@ -327,7 +254,7 @@ std::string LowerAscii(std::string_view text) {
     return lower;
 }
 
-std::shared_ptr<const ParsedIni> Build(const Identity& identity, std::string bytes) {
+std::shared_ptr<const ParsedIni> Build(const FileIdentity& identity, std::string bytes) {
     auto parsed = std::make_shared<ParsedIni>();
     parsed->identity = identity;
     parsed->bytes = std::move(bytes);
@@ -367,44 +294,28 @@ std::optional<std::string_view> Lookup(const ParsedIni& parsed, std::string_view
     return std::nullopt;
 }
 
-class OpenFile {
-public:
-    explicit OpenFile(const fs::path& file) : fd_(::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {}
-    ~OpenFile() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    OpenFile(const OpenFile&) = delete;
-    OpenFile& operator=(const OpenFile&) = delete;
-    int fd() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 [[noreturn]] void Refuse(const fs::path& file, const std::string& why) {
     throw Error(kErrSettingsRefused, file.filename().string() + " cannot be read: " + why);
 }
 
-// The whole file behind `fd`, which fstat described as `info`; nullopt
-// when a read fails. A file that is not a regular one (a device such as
-// /dev/zero, a FIFO, a folder) or that is or grows larger than
-// kMaxSettingsFileBytes is refused: reading it would never end, or take the
-// memory of the machine.
-std::optional<std::string> ReadBounded(const fs::path& file, int fd, const struct stat& info) {
-    if (!S_ISREG(info.st_mode)) Refuse(file, "it is not a regular file");
+// The whole file open in `in`; nullopt when a read fails. A file that is
+// not a regular one (a device such as /dev/zero, a FIFO, a folder) or that
+// is or grows larger than kMaxSettingsFileBytes is refused: reading it would
+// never end, or take the memory of the machine.
+std::optional<std::string> ReadBounded(const fs::path& file, ReadOnlyFile& in) {
+    if (!in.regular()) Refuse(file, "it is not a regular file");
     const auto tooLarge = [&] {
         Refuse(file, "it is larger than " + std::to_string(kMaxSettingsFileBytes / (1024 * 1024)) + " MB");
     };
-    if (static_cast<std::uintmax_t>(info.st_size) > kMaxSettingsFileBytes) tooLarge();
-    std::string bytes(static_cast<std::size_t>(info.st_size), '\0');
+    if (in.identity().size > kMaxSettingsFileBytes) tooLarge();
+    std::string bytes(static_cast<std::size_t>(in.identity().size), '\0');
     std::size_t have = 0;
     for (;;) {
         if (have == bytes.size()) {
             if (bytes.size() > kMaxSettingsFileBytes) tooLarge();
             bytes.resize(std::min<std::size_t>(bytes.size() + 4096, kMaxSettingsFileBytes + 1));
         }
-        const ssize_t n = ::read(fd, bytes.data() + have, bytes.size() - have);
-        if (n < 0 && errno == EINTR) continue;
+        const long long n = in.Read(bytes.data() + have, bytes.size() - have);
         if (n < 0) return std::nullopt;
         if (n == 0) break;
         have += static_cast<std::size_t>(n);
@@ -422,20 +333,16 @@ constexpr std::size_t kCachedFiles = 8;
 // The parsed file, read again only when it has changed; null when it is
 // missing or cannot be read. Throws Error for a file that is refused.
 std::shared_ptr<const ParsedIni> Load(const fs::path& file) {
-    const OpenFile in(file);
-    struct stat info {};
-    if (in.fd() < 0 || ::fstat(in.fd(), &info) != 0) return nullptr;
-    const Identity identity{info.st_dev, info.st_ino, info.st_size, Nanoseconds(info.st_mtim),
-                            Nanoseconds(info.st_ctim)};
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    const bool recent = std::llabs(Nanoseconds(now) - identity.modifiedNs) < kRecentNs;
+    ReadOnlyFile in(file);
+    if (!in.isOpen()) return nullptr;
+    const FileIdentity& identity = in.identity();
+    const bool recent = std::llabs(FileClockNowNs() - identity.modifiedNs) < kRecentNs;
 
     std::lock_guard lock(cacheMutex);
     const auto known = cache.find(file.string());
-    const bool same = known != cache.end() && S_ISREG(info.st_mode) && known->second->identity == identity;
+    const bool same = known != cache.end() && in.regular() && known->second->identity == identity;
     if (same && !recent) return known->second;
-    auto bytes = ReadBounded(file, in.fd(), info);
+    auto bytes = ReadBounded(file, in);
     if (!bytes) return nullptr;
     if (same && known->second->bytes == *bytes) return known->second;
     if (cache.size() >= kCachedFiles) cache.clear();
@@ -446,10 +353,9 @@ std::shared_ptr<const ParsedIni> Load(const fs::path& file) {
 
 // The whole file, for a write: nullopt when it cannot be read.
 std::optional<std::string> ReadAll(const fs::path& file) {
-    const OpenFile in(file);
-    struct stat info {};
-    if (in.fd() < 0 || ::fstat(in.fd(), &info) != 0) return std::nullopt;
-    return ReadBounded(file, in.fd(), info);
+    ReadOnlyFile in(file);
+    if (!in.isOpen()) return std::nullopt;
+    return ReadBounded(file, in);
 }
 
 bool HasLineBreak(std::string_view text) {
@@ -490,12 +396,10 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     if (!fs::is_directory(folder, ec)) return false;
 
-    struct stat info {};
-    if (::stat(target.c_str(), &info) != 0) {
-        if (errno != ENOENT) return false;
-        return ReplaceFile(target, SectionBlock(sectionText, keyText, valueText), nullptr);
-    }
-    if (!S_ISREG(info.st_mode) || !MayWrite(target, info)) return false;
+    FileFacts info;
+    if (!ExamineFile(target, info)) return false;
+    if (!info.exists) return ReplaceFile(target, SectionBlock(sectionText, keyText, valueText), nullptr);
+    if (!info.regular || !info.writable) return false;
     std::optional<std::string> old;
     try {
         old = ReadAll(target);
@@ -511,14 +415,14 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
 void RemoveLeftoverTempFiles(const std::filesystem::path& file) {
     std::error_code ec;
     const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-    const std::string name = file.filename().string();
+    const std::string name = PathText(file.filename());
     const auto now = fs::file_time_type::clock::now();
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const auto writer = TempFileWriter(it->path().filename().string(), name);
+        const auto writer = TempFileWriter(PathText(it->path().filename()), name);
         if (!writer || !it->is_regular_file(ec)) continue;
-        // A process of that id still runs here (or is another user's, EPERM):
-        // the save may be under way.
-        if (*writer <= 0 || ::kill(static_cast<pid_t>(*writer), 0) == 0 || errno != ESRCH) continue;
+        // A process of that id still runs here (or is another user's): the
+        // save may be under way.
+        if (*writer <= 0 || ProcessMayRun(*writer)) continue;
         // The folder may be shared with other computers, whose process ids
         // mean nothing here: a file written to within the last minute may
         // still be one of their saves, which take well under a second.

@@ -1,11 +1,5 @@
 #include "dicom/dcmtk/DcmtkAssociation.h"
 
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -22,15 +16,25 @@
 namespace pelko::dicom::dcmtk {
 namespace {
 
+// DCMTK's plain TCP connection, whose waits for data end once its reading
+// side is shut.
+class PlainConnection : public Budgeted<DcmTCPConnection> {
+public:
+    PlainConnection(DcmNativeSocketType openSocket, ConnectedSocket& socket)
+        : Budgeted<DcmTCPConnection>(socket, openSocket) {}
+    OFBool networkDataAvailable(int timeout) override {
+        return socket_.readingShut || DcmTCPConnection::networkDataAvailable(timeout);
+    }
+};
+
 // DCMTK's plain TCP layer; notes the socket of each connection it makes.
 class PlainLayer : public DcmTransportLayer {
 public:
     explicit PlainLayer(ConnectedSocket& socket) : socket_(socket) {}
     DcmTransportConnection* createConnection(DcmNativeSocketType openSocket, OFBool useSecureLayer) override {
         if (useSecureLayer) return nullptr;
-        auto* connection = new Budgeted<DcmTCPConnection>(socket_, openSocket);
         socket_.Take(openSocket, 0);
-        return connection;
+        return new PlainConnection(openSocket, socket_);
     }
 
 private:
@@ -96,15 +100,9 @@ bool HasDataset(const T_DIMSE_Message& m) {
 
 }  // namespace
 
-void ConnectedSocket::Take(int socket, int waitSeconds) {
+void ConnectedSocket::Take(DcmNativeSocketType socket, int waitSeconds) {
     fd = socket;
-    const int on = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    if (waitSeconds > 0) {
-        timeval bound{waitSeconds, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
-        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof bound);
-    }
+    TuneSocket(socket, waitSeconds);
 }
 
 std::string IdentifierText(const Dataset& identifier) {
@@ -292,8 +290,7 @@ OFCondition Association::SendCancel(T_ASC_PresentationContextID context, DIC_US 
 bool Association::DataWaiting(std::chrono::milliseconds wait) {
     // DCMTK may hold part of a message already read (or TLS records).
     if (ASC_dataWaiting(assoc_, 0)) return true;
-    pollfd watch{socket_.fd, POLLIN, 0};
-    return ::poll(&watch, 1, static_cast<int>(wait.count())) > 0;
+    return WaitReadable(socket_.fd, wait);
 }
 
 OFCondition Association::Receive(int seconds, Message& message) {
@@ -327,8 +324,11 @@ OFCondition Association::Receive(int seconds, Message& message) {
 }
 
 void Association::Interrupt() noexcept {
-    const int fd = socket_.fd.load();
-    if (fd >= 0) ::shutdown(fd, SHUT_RDWR);
+    const DcmNativeSocketType fd = socket_.fd.load();
+    if (fd != kNoSocket) {
+        ShutDownBoth(fd);
+        socket_.readingShut = true;
+    }
 }
 
 Watchdog::Watchdog(Association& association, Clock::time_point deadline)
@@ -380,7 +380,10 @@ void Association::Abort() noexcept {
     // connection, for up to the association time-out: a silent peer would
     // add that wait to the one that already ran out. With our reading side
     // shut, that read ends at once; the A-ABORT still goes out.
-    if (socket_.fd >= 0) ::shutdown(socket_.fd, SHUT_RD);
+    if (socket_.fd != kNoSocket) {
+        ShutDownReading(socket_.fd);
+        socket_.readingShut = true;
+    }
     ASC_abortAssociation(assoc_);
     Log(AssociationText() + " aborted");
     Close();
@@ -394,7 +397,8 @@ void Association::Close() noexcept {
         ASC_destroyAssociationParameters(&parameters_);
     }
     if (network_ != nullptr) ASC_dropNetwork(&network_);
-    socket_.fd = -1;
+    socket_.fd = kNoSocket;
+    socket_.readingShut = false;
     open_ = false;
 }
 

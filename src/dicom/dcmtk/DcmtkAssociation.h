@@ -22,6 +22,7 @@
 #include "dcmtk/dcmnet/dimse.h"
 #include "dicom/Toolkit.h"
 #include "dicom/dcmtk/DcmtkErrors.h"
+#include "dicom/dcmtk/Sockets.h"
 
 class DcmTransportLayer;
 
@@ -39,7 +40,7 @@ inline constexpr const char* kStudyRootMove = "1.2.840.10008.5.1.4.1.2.2.2";
 // The socket of the connection, as the transport layer saw it made.
 struct ConnectedSocket {
     // Written on the association's thread, read by its watchdog.
-    std::atomic<int> fd{-1};
+    std::atomic<DcmNativeSocketType> fd{kNoSocket};
     // Bytes the connection may still read, while a response is read;
     // -1: no bound. `overBudget` tells that a read was refused.
     std::atomic<long long> readBudget{-1};
@@ -49,7 +50,10 @@ struct ConnectedSocket {
     // peer's delayed ACK) and, when `waitSeconds` > 0, bounds each blocking
     // read and write of it in place of DCMTK's process-wide bounds. Call
     // after DCMTK has made the connection on the socket.
-    void Take(int socket, int waitSeconds);
+    void Take(DcmNativeSocketType socket, int waitSeconds);
+    // Set once the reading side is shut for an abort: a wait for data ends
+    // at once (a shut socket wakes no wait on Windows).
+    std::atomic<bool> readingShut{false};
 };
 
 // A connection (DCMTK's plain TCP one or its TLS one) whose reads stop at
@@ -74,7 +78,7 @@ public:
         return n;
     }
 
-private:
+protected:
     ConnectedSocket& socket_;
 };
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "base/LocalFiles.h"
+#include "base/Text.h"
 #include "dcmtk/dcmnet/cond.h"
 #include "dcmtk/dcmnet/dcmtrans.h"
 #include "dcmtk/dcmtls/tlscond.h"
@@ -61,10 +62,10 @@ constexpr std::uintmax_t kMaxPemFileBytes = 4 * 1024 * 1024;
 
 std::string FileProblem(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return "it does not exist";
+    if (!std::filesystem::exists(Utf8Path(path), ec)) return "it does not exist";
     // Before any open: opening a FIFO waits for a writer, a device never ends.
-    if (auto refusal = files::ReadRefusal(path, kMaxPemFileBytes)) return *refusal;
-    if (!std::ifstream(path, std::ios::binary).good()) return "it cannot be read";
+    if (auto refusal = files::ReadRefusal(Utf8Path(path), kMaxPemFileBytes)) return *refusal;
+    if (!std::ifstream(Utf8Path(path), std::ios::binary).good()) return "it cannot be read";
     return "";
 }
 
@@ -245,8 +246,11 @@ std::optional<DicomError> TlsClient::Failure(const std::string& archive, const s
     if (cond.module() == OFM_dcmtls) {
         std::string detail = cond.text() ? cond.text() : "";
         // The connection ended without a TLS alert: a plain DICOM peer drops
-        // a connection that starts with a TLS ClientHello.
-        if (detail.find("SSL_ERROR_SYSCALL") != std::string::npos) {
+        // a connection that starts with a TLS ClientHello (on Windows OpenSSL
+        // reads that end as an unexpected EOF).
+        const bool ended = detail.find("SSL_ERROR_SYSCALL") != std::string::npos ||
+                           Has(errors, conditionText, {SSL_R_UNEXPECTED_EOF_WHILE_READING});
+        if (ended) {
             return error(
                 "the archive closed the connection during the handshake; it may not speak TLS on "
                 "this port");

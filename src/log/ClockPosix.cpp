@@ -1,7 +1,7 @@
-#include "log/Clock.h"
-
 #include <chrono>
 #include <ctime>
+
+#include "log/Clock.h"
 
 namespace pelko {
 
