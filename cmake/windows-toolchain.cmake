@@ -46,3 +46,6 @@ set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake CACHE PATH "Qt host t
 # scripts that run it under Wine or copy them beside it).
 set(PELKO_WINDOWS_RUNTIME_DIRS /usr/lib/gcc/${PELKO_MINGW_PREFIX}/12-posix /usr/${PELKO_MINGW_PREFIX}/lib
                                "${PELKO_WINDOWS_SDK}/bin")
+
+# Test programs (and CTest) run under Wine.
+set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run;--sdk;${PELKO_WINDOWS_SDK}")

@@ -1,17 +1,15 @@
 // Wires the program together: the logs, the DICOM toolkit and the main
 // window, guarded against a second running copy.
 #include <QApplication>
-#include <QFile>
 #include <QMessageBox>
-#include <QStandardPaths>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "app/DataFolder.h"
+#include "app/Desktop.h"
 #include "app/DicomLogSetup.h"
-#include "app/GraphicalSession.h"
 #include "app/qt/MainWindow.h"
 #include "app/qt/SingleInstance.h"
 #include "config/AppSettings.h"
@@ -29,9 +27,8 @@ int main(int argc, char* argv[]) {
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "-platform") == 0) platform = argv[i + 1];
     }
-    if (pelko::NeedsDisplayServer(platform ? platform : "") &&
-        !pelko::HasDisplayServer(std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"))) {
-        std::fprintf(stderr, "%s\n", pelko::NoDisplayMessage(argv[0]).c_str());
+    if (const std::string missing = pelko::MissingDisplayMessage(platform, argv[0]); !missing.empty()) {
+        std::fprintf(stderr, "%s\n", missing.c_str());
         return 2;
     }
 
@@ -39,10 +36,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Pelko"));
     // Settings.ini, Logs/ and the single-instance key live in the program
     // folder, or per user when the program is installed.
+    const QString programFolderText = QCoreApplication::applicationDirPath();
+    const pelko::InstalledPlaces installed = pelko::InstalledPlacesFor(programFolderText);
     const QString folder =
-        pelko::ChooseDataFolder(QCoreApplication::applicationDirPath(),
-                                QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation),
-                                QString::fromLatin1(pelko::kAdministratorSettings));
+        pelko::ChooseDataFolder(programFolderText, installed.userFolder, installed.seedFile);
 
     pelko::ui::SingleInstance instance(folder);
     if (!instance.claim()) {
@@ -53,15 +50,15 @@ int main(int argc, char* argv[]) {
     }
 
     pelko::SystemClock clock;
-    const std::filesystem::path programFolder = folder.toStdString();
+    // Paths go to the file system as UTF-16 on Windows, UTF-8 elsewhere.
+    const std::filesystem::path programFolder(folder.toStdU16String());
     pelko::Logger logger(programFolder, clock);
     // [Log] Dicom=1: the administrator's DICOM log, for the toolkit's lines.
     const std::unique_ptr<pelko::DicomLog> dicomLog =
         pelko::OpenDicomLog(programFolder, logger.folder(), clock);
     // DCMTK is loaded with the first network call. Network calls block
     // their handler, not the window.
-    const std::filesystem::path programDir =
-        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    const std::filesystem::path programDir(programFolderText.toStdU16String());
     pelko::dicom::ModuleToolkit toolkit(
         programDir / pelko::dicom::kDicomModuleFile, dicomLog.get(),
         [](pelko::dicom::Toolkit& loaded) { return std::make_unique<pelko::dicom::PumpingToolkit>(loaded); });

@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "app/Desktop.h"
+
 namespace pelko {
 
 namespace {

@@ -4,18 +4,13 @@
 // A portable Pelko (the build folder, a folder copied anywhere) keeps them
 // beside the program, as it always has. An installed Pelko, told apart by the
 // marker file that the installation puts beside the program, keeps them in
-// each user's own folder (~/.config/Pelko), seeded on the first start from
-// an administrator's Settings.ini (/etc/pelko/Settings.ini).
+// each user's own folder, seeded on the first start from an administrator's
+// Settings.ini (the places are the platform's: app/Desktop.h).
 #pragma once
 
 #include <QString>
 
 namespace pelko {
-
-// The file beside the program that marks an installed Pelko.
-inline constexpr char kInstalledMarker[] = "installed";
-// The administrator's Settings.ini that seeds each user's own one.
-inline constexpr char kAdministratorSettings[] = "/etc/pelko/Settings.ini";
 
 // Chooses the data folder. For an installed Pelko that is userFolder,
 // created when needed; when it holds no Settings.ini yet, the seed file (if

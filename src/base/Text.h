@@ -3,9 +3,21 @@
 #pragma once
 
 #include <algorithm>
+#include <filesystem>
+#include <string>
 #include <string_view>
 
 namespace pelko {
+
+// A path as UTF-8 text (messages, logs) and back: never through the
+// system's ANSI code page, which cannot hold every name.
+inline std::string PathText(const std::filesystem::path& path) {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+}
+inline std::filesystem::path Utf8Path(std::string_view text) {
+    return std::filesystem::path(std::u8string(text.begin(), text.end()));
+}
 
 // The character code of Backspace, as the key filters see it.
 inline constexpr int kBackspace = 8;

@@ -24,8 +24,8 @@ std::filesystem::path SettingsPath(const std::filesystem::path& programFolder) {
 
 std::string ResolvePath(const std::string& path, const std::filesystem::path& folder) {
     if (path.empty()) return path;
-    const std::filesystem::path p(path);
-    return p.is_absolute() ? path : (folder / p).string();
+    const std::filesystem::path p = Utf8Path(path);
+    return p.is_absolute() ? path : PathText(folder / p);
 }
 
 std::optional<std::int32_t> ParseInt32(std::string_view text) {

@@ -1,10 +1,5 @@
 #include "config/IniFile.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -17,6 +12,7 @@
 #include <vector>
 
 #include "base/Text.h"
+#include "config/FileSave.h"
 #include "log/Latin1.h"
 
 namespace pelko::config {
@@ -189,29 +185,6 @@ std::string Rewrite(std::string_view old, std::string_view section, std::string_
     return out;
 }
 
-// A write must not get through to a file that is marked read-only. Root
-// passes every permission check of the system, so the mode bits are looked
-// at first; the open for appending (which changes nothing) catches the rest.
-bool MayWrite(const fs::path& file, const struct stat& info) {
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0) return false;
-    ::close(fd);
-    return true;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
 // A save writes "<name>.<pid>-<8 hex digits>.tmp" next to the file and
 // renames it over the file. The process id in the name tells a later start
 // whether the writer may still be running.
@@ -241,51 +214,19 @@ std::optional<long> TempFileWriter(std::string_view entry, std::string_view name
     return std::stol(std::string(pid));
 }
 
-// Opens a new temporary file of target in its folder.
-int CreateTempFile(const fs::path& target, fs::path& temp) {
-    std::random_device random;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        char suffix[40];
-        std::snprintf(suffix, sizeof suffix, ".%ld-%08x.tmp", static_cast<long>(::getpid()),
-                      static_cast<unsigned>(random()));
-        temp = target;
-        temp += suffix;
-        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
+// The next name for a temporary file of target in its folder.
+fs::path TempName(const fs::path& target) {
+    static thread_local std::random_device random;
+    char suffix[40];
+    std::snprintf(suffix, sizeof suffix, ".%ld-%08x.tmp", CurrentProcessId(),
+                  static_cast<unsigned>(random()));
+    fs::path temp = target;
+    temp += suffix;
+    return temp;
 }
 
-// Writes bytes to a temporary file in target's folder and renames it over
-// target, so that a crash or a full disk never leaves half a file behind.
-// The new file gets the owner and mode of the file it replaces.
-bool ReplaceFile(const fs::path& target, std::string_view bytes, const struct stat* previous) {
-    fs::path temp;
-    const int fd = CreateTempFile(target, temp);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes);
-    if (ok && previous) {
-        if ((previous->st_uid != ::geteuid() || previous->st_gid != ::getegid()) &&
-            ::fchown(fd, previous->st_uid, previous->st_gid) != 0) {
-            // Not ours to give away: the file keeps our owner, with the old mode.
-        }
-        ok = ::fchmod(fd, previous->st_mode & 07777) == 0;
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    std::error_code ec;
-    if (ok) fs::rename(temp, target, ec);
-    if (!ok || ec) {
-        fs::remove(temp, ec);
-        return false;
-    }
-    const int dirFd = ::open(target.parent_path().empty() ? "." : target.parent_path().c_str(),
-                             O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
-    return true;
+bool ReplaceFile(const fs::path& target, std::string_view bytes, const FileFacts* previous) {
+    return ReplaceFileWith(target, bytes, previous, [&target] { return TempName(target); });
 }
 
 }  // namespace
@@ -319,12 +260,10 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     if (!fs::is_directory(folder, ec)) return false;
 
-    struct stat info {};
-    if (::stat(target.c_str(), &info) != 0) {
-        if (errno != ENOENT) return false;
-        return ReplaceFile(target, SectionBlock(sectionText, keyText, valueText), nullptr);
-    }
-    if (!S_ISREG(info.st_mode) || !MayWrite(target, info)) return false;
+    FileFacts info;
+    if (!ExamineFile(target, info)) return false;
+    if (!info.exists) return ReplaceFile(target, SectionBlock(sectionText, keyText, valueText), nullptr);
+    if (!info.regular || !info.writable) return false;
     const auto old = ReadAll(target);
     if (!old) return false;
     const std::string updated = Rewrite(*old, sectionText, keyText, valueText);
@@ -335,14 +274,14 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
 void RemoveLeftoverTempFiles(const std::filesystem::path& file) {
     std::error_code ec;
     const fs::path folder = file.parent_path().empty() ? fs::path(".") : file.parent_path();
-    const std::string name = file.filename().string();
+    const std::string name = PathText(file.filename());
     const auto now = fs::file_time_type::clock::now();
     for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const auto writer = TempFileWriter(it->path().filename().string(), name);
+        const auto writer = TempFileWriter(PathText(it->path().filename()), name);
         if (!writer || !it->is_regular_file(ec)) continue;
-        // A process of that id still runs here (or is another user's, EPERM):
-        // the save may be under way.
-        if (*writer <= 0 || ::kill(static_cast<pid_t>(*writer), 0) == 0 || errno != ESRCH) continue;
+        // A process of that id still runs here (or is another user's): the
+        // save may be under way.
+        if (*writer <= 0 || ProcessMayRun(*writer)) continue;
         // The folder may be shared with other computers, whose process ids
         // mean nothing here: a file written to within the last minute may
         // still be one of their saves, which take well under a second.

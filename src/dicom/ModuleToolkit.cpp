@@ -1,12 +1,13 @@
 #include "dicom/ModuleToolkit.h"
 
-#include <dlfcn.h>
+#include "base/Text.h"
+#include "dicom/SharedModule.h"
 
 namespace pelko::dicom {
 namespace {
 
 [[noreturn]] void Fail(const std::filesystem::path& module, const std::string& why) {
-    throw DicomError(kErrToolkitModule, "Pelko's DICOM module " + module.string() +
+    throw DicomError(kErrToolkitModule, "Pelko's DICOM module " + PathText(module) +
                                             " could not be loaded: " + why + ". Reinstall Pelko.");
 }
 
@@ -29,19 +30,17 @@ Toolkit& ModuleToolkit::target() {
 
 void ModuleToolkit::load() {
     // Loading an already loaded module only counts it once more.
-    void* handle = ::dlopen(module_.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle == nullptr) {
-        const char* why = ::dlerror();
-        Fail(module_, why != nullptr ? why : "unknown error");
-    }
-    auto* entry = reinterpret_cast<DicomModuleEntry*>(::dlsym(handle, kDicomModuleEntry));
+    std::string why;
+    void* handle = OpenSharedModule(module_, why);
+    if (handle == nullptr) Fail(module_, why);
+    auto* entry = reinterpret_cast<DicomModuleEntry*>(SharedModuleSymbol(handle, kDicomModuleEntry));
     if (entry == nullptr) {
-        ::dlclose(handle);
+        CloseSharedModule(handle);
         Fail(module_, "it is not a Pelko DICOM module");
     }
     std::unique_ptr<Toolkit> loaded(entry(DicomModuleInterfaceId(), log_));
     if (!loaded) {
-        ::dlclose(handle);
+        CloseSharedModule(handle);
         Fail(module_, "it belongs to another build of Pelko");
     }
     // Counts as loaded only once wrapped: calls never bypass the wrapper.

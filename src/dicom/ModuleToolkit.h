@@ -20,7 +20,8 @@ namespace pelko::dicom {
 // The module's file, under the program's folder. In a folder of its own:
 // Debian runs ldconfig for a package with a library directly in a
 // subfolder of /usr/lib, which a private module does not need.
-inline constexpr char kDicomModuleFile[] = "modules/pelko-dcmtk.so";
+// The name ends as the platform's modules do (.so, .dll): the build says.
+inline constexpr char kDicomModuleFile[] = PELKO_DICOM_MODULE_FILE;
 
 // The module's one entry point, by this name: a new toolkit writing to `log`
 // (may be null), DCMTK's process-wide state set up on the first call; null

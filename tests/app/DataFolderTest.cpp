@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <QString>
 #include <filesystem>
+#include <fstream>
 
 #include "app/DataFolder.h"
+#include "app/Desktop.h"
 #include "app/GraphicalSession.h"
+#include "base/Text.h"
 #include "support/TempDir.h"
 
 namespace pelko {
@@ -14,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 
 QString Q(const fs::path& p) {
-    return QString::fromStdString(p.string());
+    return QString::fromStdU16String(p.u16string());
 }
 
 // The marker beside the program decides; an installed Pelko's user folder is
@@ -42,7 +44,8 @@ TEST(DataFolderTest, MarkerDecidesAndTheSeedFillsOnlyAnEmptyUserFolder) {
     for (const auto& c : cases) {
         test::TempDir dir;
         const auto program = dir / "program";
-        const auto user = dir / "home" / ".config" / "Pelko";
+        // A user's name beyond the system's ANSI code page.
+        const auto user = dir.path() / "home" / Utf8Path("J\u00fcrgen \u0141ukasz") / ".config" / "Pelko";
         fs::create_directories(program);
         if (c.installed) test::WriteBytes(program / kInstalledMarker, "");
         if (c.seed) test::WriteBytes(dir / "Settings.ini", admin);
@@ -56,7 +59,7 @@ TEST(DataFolderTest, MarkerDecidesAndTheSeedFillsOnlyAnEmptyUserFolder) {
         EXPECT_EQ(test::ReadBytes(user / "Settings.ini"), c.settingsAfter) << c.what;
         EXPECT_FALSE(fs::exists(program / "Settings.ini")) << c.what;
         if (!c.settingsAfter.empty()) {
-            EXPECT_EQ(access((user / "Settings.ini").c_str(), W_OK), 0)
+            EXPECT_TRUE(std::ofstream(user / "Settings.ini", std::ios::app).good())
                 << c.what << ": the copy must be writable";
         }
     }

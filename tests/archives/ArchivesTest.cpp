@@ -5,6 +5,8 @@
 // what that archive answers, as a user meets it.
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+#include <QtGlobal>
 #include <algorithm>
 #include <cstdlib>
 #include <map>
@@ -86,7 +88,7 @@ class ArchivesEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         // DCMTK's peers and ours without Nagle's 40 ms stalls per exchange.
-        setenv("TCP_NODELAY", "1", 1);
+        qputenv("TCP_NODELAY", QByteArray("1"));
         WriteSeeds(seeds_.path());
         for (const char* name : {"Orthanc", "dcmqrscp"}) {
             Archive& a = Archives()[name];

@@ -75,18 +75,21 @@ TEST_F(SettingsTest, FileWithOnlySizeAndActiveGivesEmptyDefaults) {
 // TLS is on for "1" only; the PEM paths are taken from the folder of
 // Settings.ini unless absolute; a file without the keys leaves TLS off.
 TEST_F(SettingsTest, TlsKeysAreReadWithTheOthersAndPathsResolveAgainstTheDataFolder) {
-    const std::string folder = dir.path().string();
+    // An absolute path of the platform ("C:" first on Windows).
+    const std::string root = dir.path().root_name().string();
+    const auto in = [&](const char* name) { return (dir.path() / name).string(); };
     const struct {
         std::string query;  // the TLS lines of [Query]
         bool on;
         std::string certificate, key, trusted;
     } cases[] = {
         {"", false, "", "", ""},
-        {"TLS=1\r\nTLSTrustedCertificates=ca.pem\r\n", true, "", "", folder + "/ca.pem"},
+        {"TLS=1\r\nTLSTrustedCertificates=ca.pem\r\n", true, "", "", in("ca.pem")},
         {"tls= 1 \r\nTLSCertificate=certs/ws.pem\r\nTLSPrivateKey=\"certs/ws key.pem\"\r\n"
-         "TLSTrustedCertificates=/etc/pelko/ca.pem\r\n",
-         true, folder + "/certs/ws.pem", folder + "/certs/ws key.pem", "/etc/pelko/ca.pem"},
-        {"TLS=true\r\nTLSTrustedCertificates=ca.pem\r\n", false, "", "", folder + "/ca.pem"},
+         "TLSTrustedCertificates=" +
+             root + "/etc/pelko/ca.pem\r\n",
+         true, in("certs/ws.pem"), in("certs/ws key.pem"), root + "/etc/pelko/ca.pem"},
+        {"TLS=true\r\nTLSTrustedCertificates=ca.pem\r\n", false, "", "", in("ca.pem")},
         {"TLS=0\r\n", false, "", "", ""},
         {"TLS=yes\r\n", false, "", "", ""},
     };
@@ -101,8 +104,8 @@ TEST_F(SettingsTest, TlsKeysAreReadWithTheOthersAndPathsResolveAgainstTheDataFol
     }
     // A path longer than the 255 characters of the other values is read
     // whole, up to 4095 characters.
-    const std::string longPath = "/" + std::string(300, 'p') + ".pem";
-    const std::string longestPath = "/" + std::string(4090, 'c') + ".pem";
+    const std::string longPath = root + "/" + std::string(300, 'p') + ".pem";
+    const std::string longestPath = root + "/" + std::string(4090 - root.size(), 'c') + ".pem";
     writeIni("[Query]\r\nTLSTrustedCertificates=" + longPath + "\r\nTLSCertificate=" + longestPath + "\r\n");
     settings.Reload();
     EXPECT_EQ(record.QueryTlsTrustedCertificates, longPath);

@@ -1,10 +1,6 @@
 // C-FIND of the adapter against TestScp: what goes on the wire, how answers
 // are decoded, the result cap and every way the query can fail.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <functional>
@@ -264,29 +260,6 @@ TestScpBehaviour Behaviour(std::function<void(TestScpBehaviour&)> f) {
     f(b);
     return b;
 }
-
-// A TCP listener that never speaks DICOM: the kernel accepts the
-// connection, no A-ASSOCIATE-AC ever comes.
-class SilentListener {
-public:
-    SilentListener() {
-        fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        ::listen(fd_, 4);
-        socklen_t len = sizeof addr;
-        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-        port_ = ntohs(addr.sin_port);
-    }
-    ~SilentListener() { ::close(fd_); }
-    int port() const { return port_; }
-
-private:
-    int fd_ = -1;
-    int port_ = 0;
-};
 
 class FindFailure : public ::testing::TestWithParam<FailureCase> {};
 

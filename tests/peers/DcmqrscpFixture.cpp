@@ -21,7 +21,7 @@ DcmqrscpFixture::DcmqrscpFixture(const std::vector<RemoteModality>& destinations
                                           hosts +
                                           "HostTable END\n\nVendorTable BEGIN\nVendorTable END\n\n"
                                           "AETable BEGIN\n" +
-                                          aet_ + " " + (dir_ / "storage").string() +
+                                          aet_ + " " + PeerPath(dir_ / "storage") +
                                           " RW (500, 1024mb) ANY\nAETable END\n");
     process_ = std::make_unique<ChildProcess>(
         std::vector<std::string>{"/usr/bin/dcmqrscp", "-c", (dir_ / "dcmqrscp.cfg").string()},

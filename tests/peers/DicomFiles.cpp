@@ -23,7 +23,7 @@ void WriteDicomFile(const std::filesystem::path& file, const std::vector<dicom::
             throw std::runtime_error("cannot set " + std::string(tag.getTagName()) + " in " + file.string());
         }
     }
-    if (format.saveFile(file.c_str(), EXS_LittleEndianExplicit).bad()) {
+    if (format.saveFile(file.string().c_str(), EXS_LittleEndianExplicit).bad()) {
         throw std::runtime_error("cannot write " + file.string());
     }
 }

@@ -25,8 +25,8 @@ OrthancFixture::OrthancFixture(const OrthancOptions& options) : aet_(options.aet
     const auto quoted = [](const std::string& v) { return "\"" + v + "\""; };
     std::vector<std::pair<std::string, std::string>> fields = {
         {"Name", quoted("PelkoTest")},
-        {"StorageDirectory", quoted((dir_ / "storage").string())},
-        {"IndexDirectory", quoted((dir_ / "index").string())},
+        {"StorageDirectory", quoted(PeerPath(dir_ / "storage"))},
+        {"IndexDirectory", quoted(PeerPath(dir_ / "index"))},
         {"DicomAet", quoted(aet_)},
         {"DicomPort", std::to_string(dicomPort_)},
         {"HttpPort", std::to_string(httpPort_)},
@@ -45,9 +45,9 @@ OrthancFixture::OrthancFixture(const OrthancOptions& options) : aet_(options.aet
     if (options.tls) {
         fields.insert(fields.end(),
                       {{"DicomTlsEnabled", "true"},
-                       {"DicomTlsCertificate", quoted(options.tls->certificate)},
-                       {"DicomTlsPrivateKey", quoted(options.tls->privateKey)},
-                       {"DicomTlsTrustedCertificates", quoted(options.tls->trustedCertificates)},
+                       {"DicomTlsCertificate", quoted(PeerPath(options.tls->certificate))},
+                       {"DicomTlsPrivateKey", quoted(PeerPath(options.tls->privateKey))},
+                       {"DicomTlsTrustedCertificates", quoted(PeerPath(options.tls->trustedCertificates))},
                        {"DicomTlsRemoteCertificateRequired",
                         options.tls->remoteCertificateRequired ? "true" : "false"}});
     }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 
 namespace pelko::test {
 
@@ -24,7 +25,7 @@ public:
     int port() const { return port_; }
 
 private:
-    int fd_ = -1;
+    std::intptr_t fd_ = -1;
     int port_ = 0;
 };
 

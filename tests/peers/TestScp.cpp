@@ -1,11 +1,5 @@
 #include "peers/TestScp.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <csignal>
@@ -23,6 +17,7 @@
 #include "dcmtk/dcmnet/scp.h"
 #include "log/Latin1.h"
 #include "peers/Ports.h"
+#include "peers/TestSockets.h"
 
 namespace pelko::test {
 namespace {
@@ -32,13 +27,13 @@ namespace {
 class RecordingLayer : public DcmTransportLayer {
 public:
     DcmTransportConnection* createConnection(DcmNativeSocketType openSocket, OFBool useSecureLayer) override {
-        socket_ = openSocket;
+        socket_ = static_cast<SocketHandle>(openSocket);
         return DcmTransportLayer::createConnection(openSocket, useSecureLayer);
     }
-    int socket() const { return socket_; }
+    SocketHandle socket() const { return socket_; }
 
 private:
-    std::atomic<int> socket_{-1};
+    std::atomic<SocketHandle> socket_{kNoSocket};
 };
 
 using dicom::Tag;
@@ -106,7 +101,7 @@ std::string TestScpStudyUID(int n) {
 
 WireDataset ReadDicomFile(const std::filesystem::path& file) {
     DcmFileFormat format;
-    if (format.loadFile(file.c_str()).bad()) return {};
+    if (format.loadFile(file.string().c_str()).bad()) return {};
     OFString ts;
     format.getMetaInfo()->findAndGetOFString(DCM_TransferSyntaxUID, ts);
     return ToWire(*format.getDataset(), ts.c_str());
@@ -152,13 +147,9 @@ public:
     ~Impl() override {
         stop_ = true;
         // Wake the accept loop at once instead of after its time-out.
-        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_port = htons(static_cast<uint16_t>(port_));
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-        ::close(fd);
+        const SocketHandle fd = NewTcpSocket();
+        ConnectLoopback(fd, port_);
+        CloseSocket(fd);
         if (thread_.joinable()) thread_.join();
     }
 
@@ -248,8 +239,7 @@ private:
     // watches for the client to close the connection (or the test to end).
     OFCondition StaySilent() {
         while (!stop_) {
-            pollfd watch{layer_.socket(), POLLRDHUP, 0};
-            if (::poll(&watch, 1, 10) > 0 && (watch.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0) {
+            if (PeerHungUp(layer_.socket(), 10)) {
                 ending_ = Ending::kOther;
                 break;
             }

@@ -90,17 +90,20 @@ TEST_F(ConnectionTestTest, EachOutcomeIsExplainedAndEachFailureLogged) {
 // file without the TLS keys gives the plain association a search gets.
 TEST_F(ConnectionTestTest, SettingsAreReadAgainAndTlsPathsComeFromTheDataFolder) {
     connection.Run();
+    // An absolute path of the platform ("C:" first on Windows).
+    const std::string trusted = (dir / "x").root_name().string() + "/etc/ssl/ca.pem";
     WriteBytes(dir / "Settings.ini",
                "[Local]\r\nAET=WS2\r\n[Query]\r\nAET=TLSARCHIVE\r\nIP=10.1.1.1\r\nPort=2762\r\nTLS=1\r\n"
                "TLSCertificate=certs/ws.pem\r\nTLSPrivateKey=certs/ws.key\r\n"
-               "TLSTrustedCertificates=/etc/ssl/ca.pem\r\n");
+               "TLSTrustedCertificates=" +
+                   trusted + "\r\n");
     connection.Run();
 
     ASSERT_EQ(kit.echoes.size(), 2u);
     EXPECT_EQ(kit.echoes[0],
               (dicom::AssociationParameters{"127.0.0.1", 11112, "ARCHIVE", "PELKO_WS", {}, {}}));
     const dicom::TlsSettings tls{true, (dir / "certs/ws.pem").string(), (dir / "certs/ws.key").string(),
-                                 "/etc/ssl/ca.pem"};
+                                 trusted};
     EXPECT_EQ(kit.echoes[1], (dicom::AssociationParameters{"10.1.1.1", 2762, "TLSARCHIVE", "WS2", {}, tls}));
     EXPECT_EQ(shell.messages.back(),
               "info: The archive answered in less than 1 ms.\n\nTLSARCHIVE at 10.1.1.1:2762, over TLS.");

@@ -1,11 +1,5 @@
 #include "dicom/dcmtk/DcmtkAssociation.h"
 
-#include <netinet/in.h>
-#include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-
 #include <cstdio>
 
 #include "dcmtk/dcmdata/dcuid.h"
@@ -90,15 +84,9 @@ bool HasDataset(const T_DIMSE_Message& m) {
 
 }  // namespace
 
-void ConnectedSocket::Take(int socket, int waitSeconds) {
+void ConnectedSocket::Take(DcmNativeSocketType socket, int waitSeconds) {
     fd = socket;
-    const int on = 1;
-    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-    if (waitSeconds > 0) {
-        timeval bound{waitSeconds, 0};
-        ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound);
-        ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &bound, sizeof bound);
-    }
+    TuneSocket(fd, waitSeconds);
 }
 
 std::string IdentifierText(const Dataset& identifier) {
@@ -269,8 +257,7 @@ OFCondition Association::SendCancel(T_ASC_PresentationContextID context, DIC_US 
 bool Association::DataWaiting(std::chrono::milliseconds wait) {
     // DCMTK may hold part of a message already read (or TLS records).
     if (ASC_dataWaiting(assoc_, 0)) return true;
-    pollfd watch{socket_.fd, POLLIN, 0};
-    return ::poll(&watch, 1, static_cast<int>(wait.count())) > 0;
+    return WaitReadable(socket_.fd, wait);
 }
 
 OFCondition Association::Receive(int seconds, Message& message) {
@@ -303,7 +290,7 @@ void Association::Abort() noexcept {
     // connection, for up to the association time-out: a silent peer would
     // add that wait to the one that already ran out. With our reading side
     // shut, that read ends at once; the A-ABORT still goes out.
-    if (socket_.fd >= 0) ::shutdown(socket_.fd, SHUT_RD);
+    if (socket_.fd != kNoSocket) ShutDownReading(socket_.fd);
     ASC_abortAssociation(assoc_);
     Log(AssociationText() + " aborted");
     Close();
@@ -317,7 +304,7 @@ void Association::Close() noexcept {
         ASC_destroyAssociationParameters(&parameters_);
     }
     if (network_ != nullptr) ASC_dropNetwork(&network_);
-    socket_.fd = -1;
+    socket_.fd = kNoSocket;
     open_ = false;
 }
 

@@ -15,6 +15,7 @@
 #include "dcmtk/dcmnet/dimse.h"
 #include "dicom/Toolkit.h"
 #include "dicom/dcmtk/DcmtkErrors.h"
+#include "dicom/dcmtk/Sockets.h"
 
 class DcmTransportLayer;
 
@@ -31,13 +32,13 @@ inline constexpr const char* kStudyRootMove = "1.2.840.10008.5.1.4.1.2.2.2";
 
 // The socket of the connection, as the transport layer saw it made.
 struct ConnectedSocket {
-    int fd = -1;
+    DcmNativeSocketType fd = kNoSocket;
     // Records `fd`, switches Nagle's algorithm off on it (each PDU goes out
     // as two writes, header and PDV, and the second would wait for the
     // peer's delayed ACK) and, when `waitSeconds` > 0, bounds each blocking
     // read and write of it in place of DCMTK's process-wide bounds. Call
     // after DCMTK has made the connection on the socket.
-    void Take(int socket, int waitSeconds);
+    void Take(DcmNativeSocketType socket, int waitSeconds);
 };
 
 // A response (or any message) as read: the command, its status detail and

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <vector>
 
+#include "base/Text.h"
 #include "dcmtk/dcmnet/cond.h"
 #include "dcmtk/dcmnet/dcmtrans.h"
 #include "dcmtk/dcmtls/tlscond.h"
@@ -55,8 +56,8 @@ void InitializeOpenSsl() {
 
 std::string FileProblem(const std::string& path) {
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) return "it does not exist";
-    if (!std::ifstream(path, std::ios::binary).good()) return "it cannot be read";
+    if (!std::filesystem::exists(Utf8Path(path), ec)) return "it does not exist";
+    if (!std::ifstream(Utf8Path(path), std::ios::binary).good()) return "it cannot be read";
     return "";
 }
 

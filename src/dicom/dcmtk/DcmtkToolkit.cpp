@@ -1,8 +1,5 @@
 #include "dicom/dcmtk/DcmtkToolkit.h"
 
-#include <csignal>
-#include <cstdlib>
-
 #include "dcmtk/config/osconfig.h"
 #include "dcmtk/dcmnet/dul.h"
 #include "dcmtk/oflog/appender.h"
@@ -12,6 +9,7 @@
 #include "dicom/dcmtk/DcmtkEcho.h"
 #include "dicom/dcmtk/DcmtkQueryAssociation.h"
 #include "dicom/dcmtk/DcmtkStoreAssociation.h"
+#include "dicom/dcmtk/Sockets.h"
 #include "log/DicomLog.h"
 
 namespace pelko::dicom {
@@ -63,15 +61,10 @@ constexpr const char* kNetworkLogger = "dcmtk.dcmnet";
 }  // namespace
 
 void InitializeDcmtkProcess(bool verbose) {
-#ifdef SIGPIPE
-    // DCMTK writes to its sockets with write(): a peer that has closed the
-    // connection would end the program with SIGPIPE instead of an error.
-    std::signal(SIGPIPE, SIG_IGN);
-#endif
     // DCMTK leaves Nagle's algorithm on unless the environment variable
     // TCP_NODELAY says otherwise; the adapter's transport layers switch it
     // off on their sockets as well.
-    setenv("TCP_NODELAY", "1", 0 /* keep a value set by the user */);
+    dcmtk::PrepareProcessSockets();
     // Only DCMTK 3.6.7 uses it: later versions take each association's own.
     dcmConnectionTimeout.set(kConnectTimeoutSeconds);
     OFLog::configure(verbose ? OFLogger::DEBUG_LOG_LEVEL : OFLogger::OFF_LOG_LEVEL);

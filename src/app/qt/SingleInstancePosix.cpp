@@ -1,5 +1,3 @@
-#include "app/qt/SingleInstance.h"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
@@ -16,6 +14,8 @@
 #include <QThread>
 #include <cerrno>
 #include <cstring>
+
+#include "app/qt/SingleInstance.h"
 
 namespace pelko::ui {
 namespace {
@@ -76,92 +76,106 @@ qint64 Holder(const QString& lockFile) {
 
 }  // namespace
 
+struct SingleInstance::Held {
+    InstancePaths paths;
+    int lock = -1;       // the lock file's descriptor while this copy holds it
+    int listening = -1;  // the socket's descriptor while this copy listens
+    QSocketNotifier* notifier = nullptr;
+};
+
+QString InstanceKey(const QString& folder) {
+    return QString::fromLatin1(
+        QCryptographicHash::hash(QDir(folder).canonicalPath().toUtf8(), QCryptographicHash::Sha1)
+            .toHex()
+            .left(16));
+}
+
 InstancePaths InstancePathsFor(const QString& folder) {
     // Qt checks the runtime folder (ours, mode 0700) and falls back to
     // /tmp/runtime-<user> on the same terms; empty when neither will do.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty()) return {};
-    const QByteArray hash =
-        QCryptographicHash::hash(QDir(folder).canonicalPath().toUtf8(), QCryptographicHash::Sha1).toHex();
-    const QString base =
-        QDir(runtime).filePath(QStringLiteral("pelko-") + QString::fromLatin1(hash.left(16)));
+    const QString base = QDir(runtime).filePath(QStringLiteral("pelko-") + InstanceKey(folder));
     return {base + QStringLiteral(".lock"), base + QStringLiteral(".socket")};
 }
 
 SingleInstance::SingleInstance(const QString& folder, QObject* parent)
-    : QObject(parent), paths_(InstancePathsFor(folder)) {}
+    : QObject(parent), held_(std::make_unique<Held>()) {
+    held_->paths = InstancePathsFor(folder);
+}
 
 SingleInstance::~SingleInstance() {
-    if (listening_ >= 0) {
-        delete notifier_;
-        ::close(listening_);
-        ::unlink(QFile::encodeName(paths_.socket).constData());
+    if (held_->listening >= 0) {
+        delete held_->notifier;
+        ::close(held_->listening);
+        ::unlink(QFile::encodeName(held_->paths.socket).constData());
     }
-    if (lock_ >= 0) {
-        ::unlink(QFile::encodeName(paths_.lockFile).constData());
-        ::close(lock_);
+    if (held_->lock >= 0) {
+        ::unlink(QFile::encodeName(held_->paths.lockFile).constData());
+        ::close(held_->lock);
     }
 }
 
 bool SingleInstance::claim() {
     error_.clear();
-    if (paths_.lockFile.isEmpty()) {
+    if (held_->paths.lockFile.isEmpty()) {
         error_ = QStringLiteral(
             "Pelko cannot start: there is no usable runtime folder for this user "
             "(XDG_RUNTIME_DIR).");
         return false;
     }
-    lock_ = TakeLock(QFile::encodeName(paths_.lockFile));
-    if (lock_ < 0) {
+    held_->lock = TakeLock(QFile::encodeName(held_->paths.lockFile));
+    if (held_->lock < 0) {
         if (errno != EWOULDBLOCK) {
             error_ = QStringLiteral("Pelko cannot start: the lock file %1 cannot be created.")
-                         .arg(QDir::toNativeSeparators(paths_.lockFile));
+                         .arg(QDir::toNativeSeparators(held_->paths.lockFile));
             return false;
         }
         // The running copy may have taken the lock a moment ago and not yet
         // listen: try for a few seconds.
         const QDeadlineTimer deadline(3000);
         do {
-            if (Knock(paths_.socket)) return false;
+            if (Knock(held_->paths.socket)) return false;
             QThread::msleep(100);
         } while (!deadline.hasExpired());
-        if (const qint64 pid = Holder(paths_.lockFile); pid > 0) {
+        if (const qint64 pid = Holder(held_->paths.lockFile); pid > 0) {
             error_ = QStringLiteral(
                          "Pelko cannot start: a copy of it is running (process %1) but does not answer.")
                          .arg(pid);
         } else {
             error_ = QStringLiteral("Pelko cannot start: the lock file %1 cannot be used.")
-                         .arg(QDir::toNativeSeparators(paths_.lockFile));
+                         .arg(QDir::toNativeSeparators(held_->paths.lockFile));
         }
         return false;
     }
     // Who holds the lock, for the message of a copy that finds it taken and
     // gets no answer (without it, that message only lacks the process id).
     const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
-    const bool noted = ::ftruncate(lock_, 0) == 0 &&
-                       ::write(lock_, pid.constData(), static_cast<std::size_t>(pid.size())) == pid.size();
+    const bool noted =
+        ::ftruncate(held_->lock, 0) == 0 &&
+        ::write(held_->lock, pid.constData(), static_cast<std::size_t>(pid.size())) == pid.size();
     static_cast<void>(noted);
     // A socket left by a crashed copy goes; only this user may connect (the
     // runtime folder is the user's alone as well).
-    const QByteArray socketPath = QFile::encodeName(paths_.socket);
+    const QByteArray socketPath = QFile::encodeName(held_->paths.socket);
     ::unlink(socketPath.constData());
     sockaddr_un address;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const bool listening = fd >= 0 && Address(paths_.socket, address) &&
+    const bool listening = fd >= 0 && Address(held_->paths.socket, address) &&
                            ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0 &&
                            ::chmod(socketPath.constData(), S_IRUSR | S_IWUSR) == 0 && ::listen(fd, 8) == 0;
     const int failure = errno;
     if (!listening) {
         if (fd >= 0) ::close(fd);
-        error_ =
-            QStringLiteral("Pelko cannot start: it cannot listen on %1 (%2).")
-                .arg(QDir::toNativeSeparators(paths_.socket), QString::fromLocal8Bit(std::strerror(failure)));
+        error_ = QStringLiteral("Pelko cannot start: it cannot listen on %1 (%2).")
+                     .arg(QDir::toNativeSeparators(held_->paths.socket),
+                          QString::fromLocal8Bit(std::strerror(failure)));
         return false;
     }
-    listening_ = fd;
-    notifier_ = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
-    connect(notifier_, &QSocketNotifier::activated, this, [this] {
-        for (int copy; (copy = ::accept4(listening_, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+    held_->listening = fd;
+    held_->notifier = new QSocketNotifier(static_cast<qintptr>(fd), QSocketNotifier::Read, this);
+    connect(held_->notifier, &QSocketNotifier::activated, this, [this] {
+        for (int copy; (copy = ::accept4(held_->listening, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
             ::close(copy);
             if (handler_) handler_();
         }

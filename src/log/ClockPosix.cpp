@@ -1,6 +1,6 @@
-#include "log/Clock.h"
-
 #include <ctime>
+
+#include "log/Clock.h"
 
 namespace pelko {
 

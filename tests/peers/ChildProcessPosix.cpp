@@ -1,5 +1,3 @@
-#include "peers/ChildProcess.h"
-
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -11,6 +9,8 @@
 #include <cstring>
 #include <stdexcept>
 #include <thread>
+
+#include "peers/ChildProcess.h"
 
 extern char** environ;
 
@@ -26,8 +26,10 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::file
     posix_spawn_file_actions_addopen(&actions, 1, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    const int rc = posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ);
+    pid_t pid = -1;
+    const int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    pid_ = pid;
     if (rc != 0) {
         pid_ = -1;
         throw std::runtime_error("cannot start " + argv[0] + ": " + std::strerror(rc));
@@ -41,7 +43,7 @@ ChildProcess::~ChildProcess() {
 bool ChildProcess::Running() {
     if (pid_ <= 0) return false;
     int status = 0;
-    if (::waitpid(pid_, &status, WNOHANG) == pid_) {
+    if (::waitpid(static_cast<pid_t>(pid_), &status, WNOHANG) == pid_) {
         pid_ = -1;
         return false;
     }
@@ -50,19 +52,19 @@ bool ChildProcess::Running() {
 
 void ChildProcess::Stop() {
     if (!Running()) return;
-    ::kill(pid_, SIGTERM);
+    ::kill(static_cast<pid_t>(pid_), SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (std::chrono::steady_clock::now() < deadline) {
         if (!Running()) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    ::kill(pid_, SIGKILL);
+    ::kill(static_cast<pid_t>(pid_), SIGKILL);
     int status = 0;
-    ::waitpid(pid_, &status, 0);
+    ::waitpid(static_cast<pid_t>(pid_), &status, 0);
     pid_ = -1;
 }
 
-pid_t SpawnQuietly(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
+long SpawnQuietly(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv) {
     std::vector<std::string> env = extraEnv;
     for (char** e = environ; *e; ++e) {
         const std::string entry(*e);
@@ -87,11 +89,15 @@ pid_t SpawnQuietly(const std::vector<std::string>& args, const std::vector<std::
 }
 
 bool RunQuietly(const std::vector<std::string>& args) {
-    const pid_t pid = SpawnQuietly(args);
+    const long pid = SpawnQuietly(args);
     if (pid < 0) return false;
     int status = 0;
-    waitpid(pid, &status, 0);
+    waitpid(static_cast<pid_t>(pid), &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string PeerPath(const std::filesystem::path& path) {
+    return path.string();
 }
 
 }  // namespace pelko::test
