@@ -61,7 +61,10 @@ protected:
         const auto certs = ws.dir / "certs";
         std::filesystem::create_directories(certs);
         const auto copy = [&](const std::string& from, const std::string& name) {
-            std::filesystem::copy_file(from, certs / name, std::filesystem::copy_options::overwrite_existing);
+            // Removed first: libstdc++ on Windows (GCC 12) refuses to
+            // overwrite an existing file even with overwrite_existing.
+            std::filesystem::remove(certs / name);
+            std::filesystem::copy_file(from, certs / name);
             return "certs/" + name;
         };
         IniValues v;

@@ -72,9 +72,10 @@ bool PeerHungUp(SocketHandle socket, int ms) {
     WSAPOLLFD watch{S(socket), POLLRDNORM, 0};
     if (::WSAPoll(&watch, 1, ms) <= 0) return false;
     if ((watch.revents & (POLLHUP | POLLERR)) != 0) return true;
-    // Readable: the peer's end of the stream, or bytes this peer ignores.
-    char byte;
-    return ::recv(S(socket), &byte, 1, MSG_PEEK) <= 0;
+    // Readable: the end of the stream, or bytes sent before it (an A-ABORT),
+    // which go unread, as this peer reads nothing.
+    char bytes[512];
+    return ::recv(S(socket), bytes, sizeof bytes, 0) <= 0;
 }
 
 }  // namespace pelko::test

@@ -5,20 +5,35 @@
 #include "dcmtk/dcmdata/dcuid.h"
 #include "dcmtk/dcmnet/cond.h"
 #include "dcmtk/dcmnet/dcmlayer.h"
+#include "dcmtk/dcmnet/dcmtrans.h"
 #include "dicom/dcmtk/DcmtkTls.h"
 #include "log/DicomLog.h"
 
 namespace pelko::dicom::dcmtk {
 namespace {
 
+// DCMTK's plain TCP connection, whose waits for data end once its reading
+// side is shut.
+class PlainConnection : public DcmTCPConnection {
+public:
+    PlainConnection(DcmNativeSocketType openSocket, const ConnectedSocket& socket)
+        : DcmTCPConnection(openSocket), socket_(socket) {}
+    OFBool networkDataAvailable(int timeout) override {
+        return socket_.readingShut || DcmTCPConnection::networkDataAvailable(timeout);
+    }
+
+private:
+    const ConnectedSocket& socket_;
+};
+
 // DCMTK's plain TCP layer; notes the socket of each connection it makes.
 class PlainLayer : public DcmTransportLayer {
 public:
     explicit PlainLayer(ConnectedSocket& socket) : socket_(socket) {}
     DcmTransportConnection* createConnection(DcmNativeSocketType openSocket, OFBool useSecureLayer) override {
-        DcmTransportConnection* connection = DcmTransportLayer::createConnection(openSocket, useSecureLayer);
+        if (useSecureLayer) return nullptr;
         socket_.Take(openSocket, 0);
-        return connection;
+        return new PlainConnection(openSocket, socket_);
     }
 
 private:
@@ -290,7 +305,10 @@ void Association::Abort() noexcept {
     // connection, for up to the association time-out: a silent peer would
     // add that wait to the one that already ran out. With our reading side
     // shut, that read ends at once; the A-ABORT still goes out.
-    if (socket_.fd != kNoSocket) ShutDownReading(socket_.fd);
+    if (socket_.fd != kNoSocket) {
+        ShutDownReading(socket_.fd);
+        socket_.readingShut = true;
+    }
     ASC_abortAssociation(assoc_);
     Log(AssociationText() + " aborted");
     Close();
@@ -305,6 +323,7 @@ void Association::Close() noexcept {
     }
     if (network_ != nullptr) ASC_dropNetwork(&network_);
     socket_.fd = kNoSocket;
+    socket_.readingShut = false;
     open_ = false;
 }
 

@@ -5,6 +5,7 @@
 // adapter; the services (find, move, store, echo) build on it.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <memory>
 #include <string>
@@ -39,6 +40,9 @@ struct ConnectedSocket {
     // read and write of it in place of DCMTK's process-wide bounds. Call
     // after DCMTK has made the connection on the socket.
     void Take(DcmNativeSocketType socket, int waitSeconds);
+    // Set once the reading side is shut for an abort: a wait for data ends
+    // at once (a shut socket wakes no wait on Windows).
+    std::atomic<bool> readingShut{false};
 };
 
 // A response (or any message) as read: the command, its status detail and

@@ -233,7 +233,16 @@ std::optional<DicomError> TlsClient::Failure(const std::string& archive, const s
         std::string detail = cond.text() ? cond.text() : "";
         // The connection ended without a TLS alert: a plain DICOM peer drops
         // a connection that starts with a TLS ClientHello.
-        if (detail.find("SSL_ERROR_SYSCALL") != std::string::npos) {
+        // On Windows a read that ran out of time fails (WSAETIMEDOUT) instead
+        // of waiting for more: that is the silent archive's time-out.
+        const bool ended = detail.find("SSL_ERROR_SYSCALL") != std::string::npos ||
+                           Has(errors, conditionText, {SSL_R_UNEXPECTED_EOF_WHILE_READING});
+        if (ended && LastSocketCallTimedOut()) {
+            return DicomError(kErrTimeout, NetworkWords(NetworkFailure::NoAnswer, "",
+                                                        operation + ": TLS handshake: no answer within " +
+                                                            std::to_string(waitSeconds) + " s"));
+        }
+        if (ended) {
             return error(
                 "the archive closed the connection during the handshake; it may not speak TLS on "
                 "this port");

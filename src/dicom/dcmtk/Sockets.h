@@ -26,6 +26,10 @@ void TuneSocket(DcmNativeSocketType socket, int waitSeconds);
 // True when `socket` has bytes to read (or the peer closed it) within `wait`.
 bool WaitReadable(DcmNativeSocketType socket, std::chrono::milliseconds wait);
 
+// True when the last failed socket call of this thread ran out of its
+// bound (SO_RCVTIMEO, SO_SNDTIMEO).
+bool LastSocketCallTimedOut();
+
 // Shuts the reading side of `socket`: a blocked or later read ends at once.
 void ShutDownReading(DcmNativeSocketType socket);
 

@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <sys/time.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdlib>
 
@@ -31,6 +32,10 @@ void TuneSocket(DcmNativeSocketType socket, int waitSeconds) {
 bool WaitReadable(DcmNativeSocketType socket, std::chrono::milliseconds wait) {
     pollfd watch{socket, POLLIN, 0};
     return ::poll(&watch, 1, static_cast<int>(wait.count())) > 0;
+}
+
+bool LastSocketCallTimedOut() {
+    return errno == EAGAIN || errno == EWOULDBLOCK;
 }
 
 void ShutDownReading(DcmNativeSocketType socket) {

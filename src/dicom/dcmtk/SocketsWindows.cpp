@@ -36,6 +36,10 @@ bool WaitReadable(DcmNativeSocketType socket, std::chrono::milliseconds wait) {
     return ::WSAPoll(&watch, 1, static_cast<INT>(wait.count())) > 0;
 }
 
+bool LastSocketCallTimedOut() {
+    return ::WSAGetLastError() == WSAETIMEDOUT;
+}
+
 void ShutDownReading(DcmNativeSocketType socket) {
     ::shutdown(socket, SD_RECEIVE);
 }
