@@ -15,6 +15,10 @@
 #   cmake --install build --prefix /usr/local
 #   cmake -S . -B build -DPELKO_PACKAGE_MAINTAINER="Name <address>"
 #   cd build && cpack -G DEB        -> pelko_<version>-<release>_<arch>.deb for /usr
+# Windows has its own: cmake/WindowsPackage.cmake.
+if(WIN32)
+  return()
+endif()
 include(GNUInstallDirs)
 
 set(PELKO_PACKAGE_MAINTAINER "" CACHE STRING

@@ -1,0 +1,60 @@
+# Run by `cmake --install` of the Windows build: copies beside Pelko.exe the
+# DLLs that the files in PELKO_DLL_USERS import, directly or through each
+# other, found (whatever the case of the name) in PELKO_DLL_DIRS. A name
+# found there in none is one of Windows' own (KERNEL32.dll, ...); a Qt,
+# OpenSSL, MinGW or zlib name among those is an error.
+#   PELKO_DLL_ROOT   the installation folder
+#   PELKO_DLL_USERS  the installed files, relative to it
+#   PELKO_DLL_DIRS   where the DLLs are
+#   PELKO_OBJDUMP    MinGW's objdump
+#   PELKO_STRIP      MinGW's strip: the copies lose their debug information
+#                    (libstdc++-6.dll has 20 MB of it)
+cmake_policy(VERSION 3.20)
+foreach(dir IN LISTS PELKO_DLL_DIRS)
+  file(GLOB dlls "${dir}/*.dll")
+  foreach(dll IN LISTS dlls)
+    get_filename_component(name "${dll}" NAME)
+    string(TOLOWER "${name}" name)
+    string(MAKE_C_IDENTIFIER "${name}" key)
+    if(NOT DEFINED "found_${key}")
+      set("found_${key}" "${dll}")
+    endif()
+  endforeach()
+endforeach()
+
+set(queue)
+foreach(user IN LISTS PELKO_DLL_USERS)
+  list(APPEND queue "${PELKO_DLL_ROOT}/${user}")
+endforeach()
+set(seen)
+set(copy)
+while(queue)
+  list(POP_FRONT queue file)
+  execute_process(COMMAND "${PELKO_OBJDUMP}" -p "${file}" OUTPUT_VARIABLE dump COMMAND_ERROR_IS_FATAL ANY)
+  string(REGEX MATCHALL "DLL Name: [^\r\n]+" imports "${dump}")
+  foreach(import IN LISTS imports)
+    string(REGEX REPLACE "^DLL Name: " "" name "${import}")
+    string(STRIP "${name}" name)
+    string(TOLOWER "${name}" name)
+    if(name IN_LIST seen)
+      continue()
+    endif()
+    list(APPEND seen "${name}")
+    string(MAKE_C_IDENTIFIER "${name}" key)
+    if(DEFINED "found_${key}")
+      list(APPEND copy "${found_${key}}")
+      list(APPEND queue "${found_${key}}")
+    elseif(name MATCHES "^(qt6|lib|zlib)")
+      message(FATAL_ERROR "${file} needs ${name}, found in none of: ${PELKO_DLL_DIRS}")
+    endif()
+  endforeach()
+endwhile()
+file(INSTALL ${copy} DESTINATION "${PELKO_DLL_ROOT}")
+set(copies)
+foreach(dll IN LISTS copy)
+  get_filename_component(name "${dll}" NAME)
+  list(APPEND copies "${PELKO_DLL_ROOT}/${name}")
+endforeach()
+if(copies)
+  execute_process(COMMAND "${PELKO_STRIP}" --strip-unneeded ${copies} COMMAND_ERROR_IS_FATAL ANY)
+endif()
