@@ -50,8 +50,9 @@ bool ExamineFile(const fs::path& file, FileFacts& facts) {
     // passes every permission check of the system, so the mode bits are
     // looked at first; the open for appending (which changes nothing)
     // catches the rest.
-    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0) {
-        const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    // Only a plain file: opening a FIFO for writing would wait for a reader.
+    if (facts.regular && (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0) {
+        const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NONBLOCK);
         if (fd >= 0) {
             facts.writable = true;
             ::close(fd);

@@ -9,10 +9,12 @@
 
 #include <csignal>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "config/IniFile.h"
+#include "log/Error.h"
 #include "support/TempDir.h"
 
 namespace pelko::config {
@@ -145,4 +147,25 @@ TEST(IniLeftovers, AnotherUsersRunningSaveIsKept) {
 }
 
 }  // namespace
+TEST(IniReadFile, RefusesWhatCannotBeSettings) {
+    const std::function<void(const fs::path&)> makers[] = {
+        [](const fs::path& f) { fs::create_symlink("/dev/zero", f); },
+        [](const fs::path& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0); },
+        [](const fs::path& f) {
+            WriteBytes(f, "[Query]\r\nAET=A\r\n" + std::string(kMaxSettingsFileBytes, ' '));
+        }};
+    for (const auto& make : makers) {
+        TempDir dir;
+        make(dir / "Settings.ini");
+        try {
+            ReadIni("Query", "AET", "", dir / "Settings.ini");
+            ADD_FAILURE() << "read";
+        } catch (const Error& e) {
+            EXPECT_EQ(e.number(), kErrSettingsRefused);
+            EXPECT_EQ(std::string(e.what()).rfind("Settings.ini cannot be read: it is ", 0), 0u) << e.what();
+        }
+        EXPECT_FALSE(WriteIni("Query", "AET", "X", dir / "Settings.ini"));
+    }
+}
+
 }  // namespace pelko::config

@@ -177,27 +177,6 @@ TEST(IniReadFile, EveryReadSeesTheFileAsItIsNow) {
 }
 
 // A settings file that cannot be one is refused at once.
-TEST(IniReadFile, RefusesWhatCannotBeSettings) {
-    const std::function<void(const fs::path&)> makers[] = {
-        [](const fs::path& f) { fs::create_symlink("/dev/zero", f); },
-        [](const fs::path& f) { ASSERT_EQ(::mkfifo(f.c_str(), 0600), 0); },
-        [](const fs::path& f) {
-            WriteBytes(f, "[Query]\r\nAET=A\r\n" + std::string(kMaxSettingsFileBytes, ' '));
-        }};
-    for (const auto& make : makers) {
-        TempDir dir;
-        make(dir / "Settings.ini");
-        try {
-            ReadIni("Query", "AET", "", dir / "Settings.ini");
-            ADD_FAILURE() << "read";
-        } catch (const Error& e) {
-            EXPECT_EQ(e.number(), kErrSettingsRefused);
-            EXPECT_EQ(std::string(e.what()).rfind("Settings.ini cannot be read: it is ", 0), 0u) << e.what();
-        }
-        EXPECT_FALSE(WriteIni("Query", "AET", "X", dir / "Settings.ini"));
-    }
-}
-
 TEST(IniReadFile, SameSizeRewriteAndHugeBlankFileReadRight) {
     TempDir dir;
     const fs::path file = dir / "Settings.ini";

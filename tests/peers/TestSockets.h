@@ -26,4 +26,9 @@ long ReceiveSome(SocketHandle socket, char* data, std::size_t size);
 // True when the peer closed the connection (or it failed) within `ms`.
 bool PeerHungUp(SocketHandle socket, int ms);
 
+// DCMTK on Windows waits for its non-blocking connect to become writable,
+// and a refused connect never does: a closed port shows there as no
+// connection after the connect time-out, not as a refusal.
+extern const bool kRefusedConnectIsTimeOut;
+
 }  // namespace pelko::test

@@ -70,4 +70,6 @@ bool PeerHungUp(SocketHandle socket, int ms) {
     return ::poll(&watch, 1, ms) > 0 && (watch.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
 }
 
+const bool kRefusedConnectIsTimeOut = false;
+
 }  // namespace pelko::test

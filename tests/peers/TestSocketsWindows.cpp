@@ -78,4 +78,6 @@ bool PeerHungUp(SocketHandle socket, int ms) {
     return ::recv(S(socket), bytes, sizeof bytes, 0) <= 0;
 }
 
+const bool kRefusedConnectIsTimeOut = true;
+
 }  // namespace pelko::test

@@ -203,6 +203,7 @@ DcmTransportLayer* TlsClient::layer() const {
 }
 
 void TlsClient::BeginHandshake() {
+    handshakeStarted_ = std::chrono::steady_clock::now();
     verifyFailure_.clear();
     ERR_clear_error();
 }
@@ -214,12 +215,15 @@ std::optional<DicomError> TlsClient::Failure(const std::string& archive, const s
         return DicomError(kErrTlsHandshake, NetworkWords(NetworkFailure::TlsRefused, archive, what),
                           Cause::TlsHandshake, what);
     };
-    if (cond == DCMTLS_EC_TLSReadOperationDidNotComplete ||
-        cond == DCMTLS_EC_TLSWriteOperationDidNotComplete) {
+    const auto noAnswer = [&] {
         const std::string wait = "no answer within " + std::to_string(waitSeconds) + " s";
         return DicomError(kErrTimeout,
                           NetworkWords(NetworkFailure::NoAnswer, "", operation + ": TLS handshake: " + wait),
                           Cause::NoTlsAnswer, wait);
+    };
+    if (cond == DCMTLS_EC_TLSReadOperationDidNotComplete ||
+        cond == DCMTLS_EC_TLSWriteOperationDidNotComplete) {
+        return noAnswer();
     }
     if (!verifyFailure_.empty()) {
         return error("the archive's certificate was not accepted: " + verifyFailure_);
@@ -250,6 +254,12 @@ std::optional<DicomError> TlsClient::Failure(const std::string& archive, const s
         // reads that end as an unexpected EOF).
         const bool ended = detail.find("SSL_ERROR_SYSCALL") != std::string::npos ||
                            Has(errors, conditionText, {SSL_R_UNEXPECTED_EOF_WHILE_READING});
+        // A read that ran out of time may end as a failed system call
+        // (Windows' socket time-out does): a handshake that took the whole
+        // wait had no answer.
+        const bool waitedOut = waitSeconds > 0 && std::chrono::steady_clock::now() - handshakeStarted_ >=
+                                                      std::chrono::seconds(waitSeconds);
+        if (ended && waitedOut) return noAnswer();
         if (ended) {
             return error(
                 "the archive closed the connection during the handshake; it may not speak TLS on "

@@ -5,6 +5,7 @@
 // or IP address, optionally our own certificate. Private to the adapter.
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,6 +58,7 @@ private:
     class Layer;
     std::unique_ptr<Layer> layer_;
     bool clientCertificate_ = false;
+    std::chrono::steady_clock::time_point handshakeStarted_{};
     std::string verifyFailure_;  // written by the verification callback
 };
 
